@@ -1,0 +1,1 @@
+#include "sonvox/Sonvox.h"

@@ -1,0 +1,14 @@
+// Every test process gets its own configuration folder, so the registry files
+// it writes never touch the user's or another test's.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "TempDir.h"
+
+int main(int argc, char** argv) {
+  nvtest::TempDir configHome;
+  setenv("XDG_CONFIG_HOME", configHome.path().c_str(), 1);
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
