@@ -1,0 +1,12 @@
+#include "CWaitCursorU.h"
+
+#include <QApplication>
+#include <QCursor>
+
+CWaitCursorU::CWaitCursorU() {
+  QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+}
+
+CWaitCursorU::~CWaitCursorU() {
+  QApplication::restoreOverrideCursor();
+}
