@@ -1,1 +1,40 @@
+// Sonvox's class table and the module's four exports.
+#include "CMelody.h"
+#include "CNote.h"
+#include "ClassRegistration.h"
+#include "CoFactory.h"
+#include "ServerEntryPoints.h"
 #include "sonvox/Sonvox.h"
+
+namespace {
+
+using nv::ClassEntry;
+using nv::CoFactory;
+using nv::RegisterClassAs;
+
+// In registration order: Sample, Note, Melody. The Sample row joins when its
+// class exists:
+//   {&CLSID_Sample, &CoFactory<nv::CSample>::GetClassObject, &RegisterClassAs<CLSID_Sample, nv::CSample::progId>},
+const ClassEntry classTable[] = {
+    {&CLSID_Note, &CoFactory<nv::CNote>::GetClassObject, &RegisterClassAs<CLSID_Note, nv::CNote::progId>},
+    {&CLSID_Melody, &CoFactory<nv::CMelody>::GetClassObject, &RegisterClassAs<CLSID_Melody, nv::CMelody::progId>},
+    {nullptr, nullptr, nullptr},
+};
+
+}  // namespace
+
+NV_SERVER_EXPORT HRESULT DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
+  return nv::GetClassObjectFrom(classTable, rclsid, riid, ppv);
+}
+
+NV_SERVER_EXPORT HRESULT DllCanUnloadNow() {
+  return nv::CanUnloadModule();
+}
+
+NV_SERVER_EXPORT HRESULT DllRegisterServer() {
+  return nv::RegisterClasses(classTable, TRUE);
+}
+
+NV_SERVER_EXPORT HRESULT DllUnregisterServer() {
+  return nv::RegisterClasses(classTable, FALSE);
+}

@@ -1,0 +1,8 @@
+#include "ModuleCounts.h"
+
+namespace nv {
+
+volatile LONG objectCount = 0;
+volatile LONG lockCount = 0;
+
+}  // namespace nv
