@@ -1,0 +1,22 @@
+// Time as the bus code sees it: the performance counter for bit timing and
+// the one-second select deadline, calendar seconds for the stuck-clock limit.
+#pragma once
+
+#include <ctime>
+
+#include "platform/Types.h"
+
+namespace portix {
+
+class BusClock {
+ public:
+  virtual ~BusClock() = default;
+  virtual LONGLONG Counter() = 0;
+  // Counts per second; never 0.
+  virtual LONGLONG Frequency() = 0;
+  // Returns after more than n microseconds (plus one count) have passed.
+  virtual void Delay(DWORD microseconds) = 0;
+  virtual time_t CalendarSeconds() = 0;
+};
+
+}  // namespace portix

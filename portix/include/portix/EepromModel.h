@@ -1,0 +1,92 @@
+// A serial EEPROM on the simulated bus, kept in an image file of raw bytes.
+// The image's size picks the part:
+//   512 bytes     two 256-byte blocks (block 0 then block 1), one address
+//                 byte, selects 0xA0/0xA1 and 0xA2/0xA3, 16-byte pages;
+//   16, 32 KByte  two address bytes (high first), select 0xA0/0xA1 only,
+//                 64-byte pages;
+//   64 KByte      the same with 128-byte pages.
+// Addresses wrap at the memory size; sequential reads run on through the
+// whole memory; page writes wrap inside their page. After each completed
+// write (stop condition after at least one data byte) the page is written
+// back to the file durably and the part ignores its select byte for its
+// write cycle of 5 ms.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "portix/BusClock.h"
+#include "portix/BusDevice.h"
+
+namespace portix {
+
+class EepromModel final : public BusDevice {
+ public:
+  static constexpr LONGLONG kWriteCycleMicroseconds = 5000;
+
+  static bool IsSupportedSize(size_t size);
+
+  // Opens the image, or creates it filled with 0xFF with newSize bytes when
+  // it does not exist. Null on failure with *error set: an unsupported size,
+  // or a file that cannot be read, created or opened for writing.
+  static std::unique_ptr<EepromModel> Open(const std::string& path, size_t newSize, BusClock& clock,
+                                           std::string* error);
+  ~EepromModel() override;
+  EepromModel(const EepromModel&) = delete;
+  EepromModel& operator=(const EepromModel&) = delete;
+
+  void OnLines(bool clockHigh, bool dataHigh) override;
+  bool PullsDataLow() const override { return pullData_; }
+
+  const std::vector<BYTE>& memory() const { return memory_; }
+  // True once a write could not be saved; the part then answers nothing.
+  bool failed() const { return failed_; }
+
+ private:
+  enum class Phase { kIdle, kSelect, kAddress, kData, kTransmit };
+
+  EepromModel(int fd, std::vector<BYTE> memory, BusClock& clock);
+
+  void OnStart();
+  void OnStop();
+  void OnClockRise(bool data);
+  void OnClockFall();
+  // Takes a received byte; returns whether to acknowledge it.
+  bool Receive(BYTE value);
+  bool Accepts(BYTE select) const;
+  bool Busy();
+  void LoadNextByte();
+  void DriveBit() { pullData_ = !((txByte_ >> (7 - bit_)) & 1); }
+  void Commit();
+
+  int fd_;
+  std::vector<BYTE> memory_;
+  BusClock& clock_;
+  size_t pageSize_;
+  int addressBytes_;
+
+  bool clockHigh_ = true;
+  bool dataHigh_ = true;
+  bool pullData_ = false;
+  bool failed_ = false;
+  LONGLONG busyUntil_ = 0;
+
+  Phase phase_ = Phase::kIdle;
+  int bit_ = 0;            // bits of the current byte received or sent
+  bool ackClock_ = false;  // inside the acknowledge clock of a received byte
+  BYTE shift_ = 0;
+  BYTE txByte_ = 0;
+  bool masterAck_ = false;
+
+  size_t counter_ = 0;  // internal address counter
+  size_t block_ = 0;    // block bit of a 512-byte part's select
+  size_t address_ = 0;
+  int addressLeft_ = 0;
+  size_t pageBase_ = 0;
+  std::vector<BYTE> page_;
+  std::vector<bool> dirty_;
+  bool anyDirty_ = false;
+};
+
+}  // namespace portix

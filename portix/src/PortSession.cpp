@@ -1,0 +1,36 @@
+#include "portix/PortSession.h"
+
+#include "portix/PpdevLines.h"
+#include "portix/RealClock.h"
+#include "portix/SimulatedLines.h"
+#include "portix/VirtualClock.h"
+
+namespace portix {
+
+std::unique_ptr<PortSession> PortSession::Open(const PortSpec& spec, std::string* error) {
+  std::unique_ptr<PortSession> session(new PortSession());
+  switch (spec.kind) {
+    case PortSpec::Kind::kI2c:
+      *error = spec.path + " is an I2C adapter, not a parallel port";
+      return nullptr;
+    case PortSpec::Kind::kParallel:
+      session->clock_ = std::make_unique<RealClock>();
+      session->lines_ = PpdevLines::Open(spec.path, error);
+      break;
+    case PortSpec::Kind::kVirtual:
+      if (spec.fastTiming) {
+        session->clock_ = std::make_unique<VirtualClock>();
+      } else {
+        session->clock_ = std::make_unique<RealClock>();
+      }
+      session->memory_ = EepromModel::Open(spec.path, spec.newImageSize, *session->clock_, error);
+      if (!session->memory_) return nullptr;
+      session->lines_ = std::make_unique<SimulatedLines>(session->memory_.get());
+      break;
+  }
+  if (!session->lines_) return nullptr;
+  session->bus_ = std::make_unique<TwoWireBus>(*session->lines_, *session->clock_);
+  return session;
+}
+
+}  // namespace portix
