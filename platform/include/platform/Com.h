@@ -146,25 +146,42 @@ NVPLATFORM_API void CoTaskMemFree(void* p);
 // a null source (SysAllocString) returns null.
 NVPLATFORM_API BSTR SysAllocString(const OLECHAR* text);
 NVPLATFORM_API BSTR SysAllocStringLen(const OLECHAR* text, UINT length);
+// `bytes` bytes of data (zeroed when data is null) followed by a NUL character.
+NVPLATFORM_API BSTR SysAllocStringByteLen(const char* data, UINT bytes);
 NVPLATFORM_API void SysFreeString(BSTR text);
 NVPLATFORM_API UINT SysStringLen(BSTR text);
 NVPLATFORM_API UINT SysStringByteLen(BSTR text);
 
 // Variants and safe arrays (one or more dimensions of fixed-size elements).
+// Supported element types: VT_UI1, VT_I2, VT_I4, VT_R8, VT_BOOL, VT_BSTR and
+// VT_UNKNOWN; arrays of BSTR and IUnknown own their elements.
 NVPLATFORM_API void VariantInit(VARIANT* v);
+// Frees what the variant owns and leaves it VT_EMPTY; DISP_E_BADVARTYPE for an
+// unknown type, DISP_E_ARRAYISLOCKED for an array still accessed (the variant
+// then stays as it was).
 NVPLATFORM_API HRESULT VariantClear(VARIANT* v);
+// Clears dest, then copies src deeply (strings and arrays duplicated, interfaces
+// referenced); on failure dest is VT_EMPTY.
 NVPLATFORM_API HRESULT VariantCopy(VARIANT* dest, const VARIANT* src);
-// Null on an unsupported element type or allocation failure.
+// Null on an unsupported element type, zero dimensions or allocation failure.
 NVPLATFORM_API SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT dims, SAFEARRAYBOUND* bounds);
 NVPLATFORM_API SAFEARRAY* SafeArrayCreateVector(VARTYPE vt, LONG lowerBound, ULONG elements);
+// DISP_E_ARRAYISLOCKED while the data is accessed; S_OK for null.
 NVPLATFORM_API HRESULT SafeArrayDestroy(SAFEARRAY* array);
+// A deep copy with the same type and bounds in *copy (null on failure).
+NVPLATFORM_API HRESULT SafeArrayCopy(SAFEARRAY* array, SAFEARRAY** copy);
 NVPLATFORM_API UINT SafeArrayGetDim(SAFEARRAY* array);
 NVPLATFORM_API UINT SafeArrayGetElemsize(SAFEARRAY* array);
 NVPLATFORM_API HRESULT SafeArrayGetVartype(SAFEARRAY* array, VARTYPE* vt);
+// dim counts from 1; DISP_E_BADINDEX outside 1..dims.
 NVPLATFORM_API HRESULT SafeArrayGetLBound(SAFEARRAY* array, UINT dim, LONG* bound);
 NVPLATFORM_API HRESULT SafeArrayGetUBound(SAFEARRAY* array, UINT dim, LONG* bound);
+// Access pins the data (destroying then fails) until the matching Unaccess;
+// E_UNEXPECTED for an Unaccess without Access.
 NVPLATFORM_API HRESULT SafeArrayAccessData(SAFEARRAY* array, void** data);
 NVPLATFORM_API HRESULT SafeArrayUnaccessData(SAFEARRAY* array);
+// One index per dimension, first dimension first; DISP_E_BADINDEX outside the
+// bounds. Get copies out (a new BSTR, an added reference); Put copies in.
 NVPLATFORM_API HRESULT SafeArrayGetElement(SAFEARRAY* array, LONG* indices, void* value);
 NVPLATFORM_API HRESULT SafeArrayPutElement(SAFEARRAY* array, LONG* indices, void* value);
 

@@ -21,6 +21,9 @@ constexpr DWORD REG_SZ = 1;
 constexpr DWORD REG_BINARY = 3;
 constexpr DWORD REG_DWORD = 4;
 
+// A value was set or deleted through a handle whose key has since been deleted.
+constexpr DWORD ERROR_KEY_DELETED = 1018;
+
 constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
 constexpr DWORD REG_CREATED_NEW_KEY = 1;
 constexpr DWORD REG_OPENED_EXISTING_KEY = 2;

@@ -133,6 +133,8 @@ constexpr HRESULT CO_E_CLASSSTRING = static_cast<HRESULT>(0x800401F3);
 constexpr HRESULT RPC_E_CHANGED_MODE = static_cast<HRESULT>(0x80010106);
 constexpr HRESULT DISP_E_BADVARTYPE = static_cast<HRESULT>(0x80020008);
 constexpr HRESULT DISP_E_TYPEMISMATCH = static_cast<HRESULT>(0x80020005);
+constexpr HRESULT DISP_E_BADINDEX = static_cast<HRESULT>(0x8002000B);
+constexpr HRESULT DISP_E_ARRAYISLOCKED = static_cast<HRESULT>(0x8002000D);
 
 constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
 constexpr bool FAILED(HRESULT hr) { return hr < 0; }
