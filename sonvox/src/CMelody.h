@@ -7,9 +7,10 @@
 //
 // Playback (Play, Stop, IsPlaying) and drawing and hit testing (Draw,
 // GetNotePosition, SelectAt, GetNoteSize) are defined in their own source
-// files, CMelodyPlay.cpp and CMelodyDraw.cpp, added to the module's playback
-// and drawing blocks; until those exist CMelody.cpp answers E_NOTIMPL for them
-// (delete the stub there when adding the real body). The playback thread is
+// files, CMelodyPlay.cpp and CMelodyDraw.cpp, added to the sonvox_model
+// target (which the module and the tests link) in the playback and drawing
+// blocks of sonvox/CMakeLists.txt; until those exist CMelody.cpp answers
+// E_NOTIMPL for them (delete the stub there when adding the real body). The playback thread is
 // started into thread_ and sets busy_ by interlocked exchange while it runs;
 // it reaches the melody only through its interface methods and must not
 // AddRef or Release it. FinalRelease signals stopEvent_ and waits for the
@@ -79,8 +80,13 @@ class CMelody : public CObjectBase<CMelody>, public ISupportErrorInfo, public IM
   HRESULT STDMETHODCALLTYPE KeepBlock() override;
   HRESULT STDMETHODCALLTYPE ResetBlock() override;
 
-  // Test seam: marks the melody as playing (1) or idle (0) without a thread.
+  // Test seams: marks the melody as playing (1) or idle (0) without a thread;
+  // borrows note index (null outside the list).
   void SetBusyForTesting(LONG busy) { InterlockedExchange(&busy_, busy); }
+  INote1* NoteForTesting(LONG index) {
+    ObjectLock hold(lock_);
+    return index >= 0 && index < Count() ? notes_[index] : nullptr;
+  }
 
  protected:
   CMelody() = default;

@@ -2,9 +2,10 @@
 // selection mark, and the state of the note's own playback thread.
 //
 // Playback (PrepareSound, Play, Stop) and drawing (Draw) are defined in their
-// own source files: CNotePlay.cpp and CNoteDraw.cpp, added to the module's
-// playback and drawing blocks; until those exist CNote.cpp answers E_NOTIMPL
-// for them (delete the stub there when adding the real body). A playback
+// own source files, CNotePlay.cpp and CNoteDraw.cpp, added to the
+// sonvox_model target (which the module and the tests link) in the playback
+// and drawing blocks of sonvox/CMakeLists.txt; until those exist CNote.cpp
+// answers E_NOTIMPL for them (delete the stub there when adding the real body). A playback
 // thread is started into thread_, with busy_ set to 1 by interlocked exchange
 // for as long as it runs; FinalRelease signals stopEvent_ and waits for it.
 #pragma once
@@ -45,8 +46,13 @@ class CNote : public CObjectBase<CNote>, public ISupportErrorInfo, public INote1
   HRESULT STDMETHODCALLTYPE Play(HANDLE started, HANDLE finished, ISample1* sample) override;
   HRESULT STDMETHODCALLTYPE Stop() override;
 
-  // Test seam: marks the note as playing (1) or idle (0) without a thread.
+  // Test seams: marks the note as playing (1) or idle (0) without a thread;
+  // reads the selection mark.
   void SetBusyForTesting(LONG busy) { InterlockedExchange(&busy_, busy); }
+  bool IsSelectedForTesting() {
+    ObjectLock hold(lock_);
+    return selected_ != 0;
+  }
 
  protected:
   CNote() = default;

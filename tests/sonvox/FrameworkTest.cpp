@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "ClassRegistration.h"
+#include "CoFactory.h"
+#include "ModelTestSupport.h"
+#include "ModuleCounts.h"
+#include "ServerEntryPoints.h"
+
+namespace {
+
+using nv::ComPtr;
+
+LONG Objects() {
+  return InterlockedRead(&nv::objectCount);
+}
+
+const nv::ClassEntry kTable[] = {
+    {&CLSID_Note, &nv::CoFactory<nv::CNote>::GetClassObject, nullptr},
+    {&CLSID_Melody, &nv::CoFactory<nv::CMelody>::GetClassObject, nullptr},
+    {nullptr, nullptr, nullptr},
+};
+
+TEST(Framework, ReferencesAndModuleCountsFollowTheObjectsLifetime) {
+  const LONG base = Objects();
+  ASSERT_EQ(S_OK, nv::CanUnloadModule());
+  IMelody* melody = nvtest::NewMelody().detach();
+  EXPECT_EQ(2u, melody->AddRef());
+  EXPECT_EQ(1u, melody->Release());
+  melody->InsertNote();
+  melody->InsertRest();
+  EXPECT_EQ(base + 3, Objects());  // the melody holds its two notes
+  EXPECT_EQ(S_FALSE, nv::CanUnloadModule());
+  EXPECT_EQ(0u, melody->Release());
+  EXPECT_EQ(base, Objects());
+  EXPECT_EQ(S_OK, nv::CanUnloadModule());
+}
+
+TEST(Framework, EveryInterfacePartAnswersIUnknownWithTheSamePointer) {
+  auto melody = nvtest::NewMelody();
+  ComPtr<IUnknown> identity;
+  ASSERT_EQ(S_OK, melody->QueryInterface(IID_IUnknown, identity.putVoid()));
+  for (const IID* iid : {&IID_IMelody, &IID_IChannel, &IID_IBlock, &IID_ISupportErrorInfo}) {
+    ComPtr<IUnknown> part, again;
+    ASSERT_EQ(S_OK, melody->QueryInterface(*iid, part.putVoid()));
+    ASSERT_EQ(S_OK, part->QueryInterface(IID_IUnknown, again.putVoid()));
+    EXPECT_EQ(identity.get(), again.get());
+  }
+  void* none = &none;
+  EXPECT_EQ(E_NOINTERFACE, melody->QueryInterface(IID_INote1, &none));
+  EXPECT_EQ(nullptr, none);
+  EXPECT_EQ(E_POINTER, melody->QueryInterface(IID_IMelody, nullptr));
+}
+
+TEST(Framework, ErrorInfoIsSupportedForTheClassesOwnInterfacesOnly) {
+  const struct {
+    bool melody;
+    const IID* iid;
+    HRESULT want;
+  } cases[] = {
+      {true, &IID_IMelody, S_OK},
+      {true, &IID_IChannel, S_OK},
+      {true, &IID_IBlock, S_OK},
+      {true, &IID_INote1, S_FALSE},
+      {true, &IID_ISupportErrorInfo, S_FALSE},
+      {true, &IID_IUnknown, S_FALSE},
+      {false, &IID_INote1, S_OK},
+      {false, &IID_IMelody, S_FALSE},
+  };
+  for (const auto& c : cases) {
+    ComPtr<IUnknown> object =
+        c.melody ? ComPtr<IUnknown>(nvtest::NewMelody().detach()) : ComPtr<IUnknown>(nvtest::NewNote().detach());
+    ComPtr<ISupportErrorInfo> support;
+    ASSERT_EQ(S_OK, object->QueryInterface(IID_ISupportErrorInfo, support.putVoid()));
+    EXPECT_EQ(c.want, support->InterfaceSupportsErrorInfo(*c.iid)) << c.melody << " " << c.iid->Data1;
+  }
+}
+
+TEST(Framework, ClassObjectsAreFoundByClassIdAndCountedWhileTheyLive) {
+  const LONG base = Objects();
+  void* out = &out;
+  EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, nv::GetClassObjectFrom(kTable, CLSID_Sample, IID_IClassFactory, &out));
+  EXPECT_EQ(nullptr, out);
+  EXPECT_EQ(E_NOINTERFACE, nv::GetClassObjectFrom(kTable, CLSID_Melody, IID_IMelody, &out));
+  EXPECT_EQ(base, Objects());
+
+  ComPtr<IClassFactory> factory;
+  ASSERT_EQ(S_OK, nv::GetClassObjectFrom(kTable, CLSID_Melody, IID_IClassFactory, factory.putVoid()));
+  EXPECT_EQ(base + 1, Objects());
+
+  nv::ComPtr<IUnknown> outer(nvtest::NewNote().detach());
+  EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(outer.get(), IID_IMelody, &out));
+  EXPECT_EQ(E_NOINTERFACE, factory->CreateInstance(nullptr, IID_INote1, &out));
+  EXPECT_EQ(nullptr, out);
+  EXPECT_EQ(base + 2, Objects());  // the factory and the outer note
+
+  ComPtr<IBlock> block;
+  ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IBlock, block.putVoid()));
+  EXPECT_EQ(base + 3, Objects());
+  block.reset();
+  outer.reset();
+  factory.reset();
+  EXPECT_EQ(base, Objects());
+}
+
+TEST(Framework, ServerLocksKeepTheModuleLoaded) {
+  ComPtr<IClassFactory> factory;
+  ASSERT_EQ(S_OK, nv::GetClassObjectFrom(kTable, CLSID_Note, IID_IClassFactory, factory.putVoid()));
+  EXPECT_EQ(S_OK, factory->LockServer(TRUE));
+  factory.reset();
+  EXPECT_EQ(S_FALSE, nv::CanUnloadModule());
+  ASSERT_EQ(S_OK, nv::GetClassObjectFrom(kTable, CLSID_Note, IID_IClassFactory, factory.putVoid()));
+  EXPECT_EQ(S_OK, factory->LockServer(FALSE));
+  factory.reset();
+  EXPECT_EQ(S_OK, nv::CanUnloadModule());
+}
+
+std::vector<int> calls;
+HRESULT RowFails(BOOL flag) {
+  calls.push_back(flag ? 1 : -1);
+  return E_UNEXPECTED;
+}
+HRESULT RowSucceeds(BOOL flag) {
+  calls.push_back(flag ? 2 : -2);
+  return S_OK;
+}
+
+TEST(Framework, RegistrationRunsEveryRowInOrderAndReportsAFailure) {
+  const nv::ClassEntry table[] = {
+      {&CLSID_Sample, nullptr, &RowFails},
+      {&CLSID_Note, nullptr, &RowSucceeds},
+      {nullptr, nullptr, nullptr},
+  };
+  calls.clear();
+  EXPECT_EQ(E_UNEXPECTED, nv::RegisterClasses(table, TRUE));
+  EXPECT_EQ(S_OK, nv::RegisterClasses(table + 1, FALSE));
+  EXPECT_EQ((std::vector<int>{1, 2, -2}), calls);
+  EXPECT_EQ(S_OK, nv::RegisterClasses(table + 2, TRUE));
+}
+
+TEST(Framework, ClassIdsAreFormattedBracedAndUpperCase) {
+  EXPECT_EQ("{8A8604C9-9DFB-49DC-B405-1011C298D2F1}", nv::FormatClassId(CLSID_Melody));
+  EXPECT_EQ("{00000001-0000-0000-C000-000000000046}", nv::FormatClassId(IID_IClassFactory));
+}
+
+}  // namespace

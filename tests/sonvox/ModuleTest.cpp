@@ -1,0 +1,156 @@
+// The module as clients meet it: loaded from the program folder, registered
+// through its export, and created through the component runtime.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "TempDir.h"
+#include "platform/Com.h"
+#include "platform/Library.h"
+#include "platform/Registry.h"
+#include "sonvox/Sonvox.h"
+
+namespace {
+
+// The program folder: NV_BIN_DIR, or bin/ beside the tests' own folder.
+std::string ProgramFolder() {
+  std::string dir = nvtest::BinDir();
+  if (dir.empty()) dir = std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "bin";
+  return dir;
+}
+
+class Module : public testing::Test {
+ protected:
+  void SetUp() override {
+    path_ = ProgramFolder() + "/" + SONVOX_MODULE;
+    module_ = LoadLibrary(path_.c_str());
+    ASSERT_NE(nullptr, module_) << path_;
+  }
+  void TearDown() override {
+    if (module_ != nullptr) FreeLibrary(module_);
+  }
+
+  template <class F>
+  F Export(const char* name) {
+    FARPROC proc = GetProcAddress(module_, name);
+    EXPECT_NE(nullptr, proc) << name;
+    return reinterpret_cast<F>(proc);
+  }
+  HRESULT Register() { return Export<LPFNREGISTERSERVER>("DllRegisterServer")(); }
+  HRESULT Unregister() { return Export<LPFNREGISTERSERVER>("DllUnregisterServer")(); }
+  HRESULT CanUnloadNow() { return Export<LPFNCANUNLOADNOW>("DllCanUnloadNow")(); }
+
+  std::string path_;
+  HMODULE module_ = nullptr;
+};
+
+// Sections of the classes-root file that hold values, each with its value lines.
+std::map<std::string, std::set<std::string>> ClassesRootValues() {
+  std::ifstream file(std::string(std::getenv("XDG_CONFIG_HOME")) + "/N&V/registry/HKEY_CLASSES_ROOT.reg");
+  std::map<std::string, std::set<std::string>> sections;
+  std::string line, section;
+  while (std::getline(file, line)) {
+    if (line.size() > 2 && line.front() == '[') {
+      section = line.substr(1, line.size() - 2);
+    } else if (!line.empty() && !section.empty()) {
+      sections[section].insert(line);
+    }
+  }
+  return sections;
+}
+
+std::string Quoted(const std::string& text) {
+  std::string out = "\"";
+  for (char c : text) {
+    if (c == '\\' || c == '"') out.push_back('\\');
+    out.push_back(c);
+  }
+  return out + "\"";
+}
+
+TEST_F(Module, ExportsTheFourEntryPoints) {
+  for (const char* name : {"DllGetClassObject", "DllCanUnloadNow", "DllRegisterServer", "DllUnregisterServer"}) {
+    EXPECT_NE(nullptr, GetProcAddress(module_, name)) << name;
+  }
+}
+
+TEST_F(Module, RegistrationWritesExactlyTheClassKeysAndSurvivesRepeating) {
+  ASSERT_EQ(S_OK, Register());
+  ASSERT_EQ(S_OK, Register());
+  const auto sections = ClassesRootValues();
+
+  // The server path is the module's own absolute path.
+  const std::string serverSection = "HKEY_CLASSES_ROOT\\CLSID\\{8A8604C9-9DFB-49DC-B405-1011C298D2F1}\\InprocServer32";
+  ASSERT_TRUE(sections.count(serverSection));
+  std::string server;
+  for (const std::string& line : sections.at(serverSection)) {
+    if (line.rfind("@=\"", 0) == 0) server = line.substr(3, line.size() - 4);
+  }
+  EXPECT_TRUE(std::filesystem::path(server).is_absolute()) << server;
+  EXPECT_TRUE(std::filesystem::equivalent(server, path_)) << server;
+
+  std::map<std::string, std::set<std::string>> expected;
+  for (auto [id, progId] : {std::pair{"{E488059C-36BC-4E04-8D3B-71D0AD95E416}", "Sonvox.Note"},
+                            std::pair{"{8A8604C9-9DFB-49DC-B405-1011C298D2F1}", "Sonvox.Melody"}}) {
+    const std::string key = std::string("HKEY_CLASSES_ROOT\\CLSID\\") + id;
+    expected[std::string("HKEY_CLASSES_ROOT\\") + progId + "\\CLSID"] = {"@=" + Quoted(id)};
+    expected[key] = {"@=" + Quoted(progId)};
+    expected[key + "\\InprocServer32"] = {"@=" + Quoted(server), "\"ThreadingModel\"=\"Free\""};
+  }
+  EXPECT_EQ(expected, sections);
+
+  // The class identifier is stored as REG_SZ of 38 characters and its NUL.
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyEx(HKEY_CLASSES_ROOT, "Sonvox.Melody\\CLSID", 0, KEY_READ, &key));
+  DWORD type = 0, size = 0;
+  EXPECT_EQ(ERROR_SUCCESS, RegQueryValueEx(key, nullptr, nullptr, &type, nullptr, &size));
+  EXPECT_EQ(REG_SZ, type);
+  EXPECT_EQ(39u, size);
+  RegCloseKey(key);
+}
+
+TEST_F(Module, UnregistrationRemovesTheKeysAndFailsWhenTheyAreAbsent) {
+  EXPECT_EQ(E_UNEXPECTED, Unregister());
+  ASSERT_EQ(S_OK, Register());
+  EXPECT_EQ(S_OK, Unregister());
+  EXPECT_TRUE(ClassesRootValues().empty());
+  HKEY key = nullptr;
+  EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyEx(HKEY_CLASSES_ROOT, "Sonvox.Melody", 0, KEY_READ, &key));
+  EXPECT_EQ(E_UNEXPECTED, Unregister());
+}
+
+TEST_F(Module, AMelodyIsCreatedByProgIdThroughTheRuntime) {
+  ASSERT_EQ(S_OK, Register());
+  ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+  CLSID clsid{};
+  ASSERT_EQ(S_OK, CLSIDFromProgID(u"Sonvox.Melody", &clsid));
+  EXPECT_EQ(CLSID_Melody, clsid);
+
+  IMelody* melody = nullptr;
+  ASSERT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_SERVER, IID_IMelody, reinterpret_cast<void**>(&melody)));
+  EXPECT_EQ(S_FALSE, CanUnloadNow());
+  EXPECT_EQ(S_OK, melody->InsertNote());
+  EXPECT_EQ(S_OK, melody->InsertNote());
+  LONG count = 0;
+  EXPECT_EQ(S_OK, melody->GetCount(&count));
+  EXPECT_EQ(2, count);
+
+  INote1* note = nullptr;
+  ASSERT_EQ(S_OK, CoCreateInstance(CLSID_Note, nullptr, CLSCTX_SERVER, IID_INote1, reinterpret_cast<void**>(&note)));
+  SHORT pitch = 0;
+  EXPECT_EQ(S_OK, note->GetPitch(&pitch));
+  EXPECT_EQ(11, pitch);
+  note->Release();
+
+  EXPECT_EQ(0u, melody->Release());
+  EXPECT_EQ(S_OK, CanUnloadNow());
+  CoUninitialize();
+}
+
+}  // namespace
