@@ -314,18 +314,6 @@ HRESULT CMelody::ResetBlock() {
 
 // ---- stubs until the drawing and playback sources take these over ----
 
-HRESULT CMelody::Draw(HDC, HIMAGELIST, HIMAGELIST, HIMAGELIST, const COLORREF*, const RECT*, HFONT, LONG) {
-  return E_NOTIMPL;
-}
-HRESULT CMelody::GetNotePosition(LONG, LONG, LONG, POINT*) {
-  return E_NOTIMPL;
-}
-HRESULT CMelody::SelectAt(LONG, LONG, LONG, LONG) {
-  return E_NOTIMPL;
-}
-HRESULT CMelody::GetNoteSize(LONG, LONG, LONG*, LONG*) {
-  return E_NOTIMPL;
-}
 HRESULT CMelody::Play(SHORT, ISample1*, HWND, UINT) {
   return E_NOTIMPL;
 }

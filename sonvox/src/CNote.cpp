@@ -115,9 +115,6 @@ HRESULT CNote::Deselect() {
 }
 
 // Stubs until the drawing and playback sources take these over.
-HRESULT CNote::Draw(HDC, HIMAGELIST, HIMAGELIST, const COLORREF*, const POINT*, LONG) {
-  return E_NOTIMPL;
-}
 HRESULT CNote::PrepareSound(ISample1*) {
   return E_NOTIMPL;
 }
