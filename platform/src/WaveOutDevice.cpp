@@ -1,0 +1,229 @@
+#include "WaveOutDevice.h"
+
+#include <algorithm>
+#include <new>
+#include <system_error>
+
+#include "platform/Kernel.h"
+
+namespace {
+
+constexpr uint64_t kNanosPerSecond = 1000000000;
+
+// How often a full PCM is offered frames again, and how often a header
+// whose end is due is checked for having been heard.
+constexpr std::chrono::milliseconds kPoll(4);
+
+}  // namespace
+
+WaveOutDevice::WaveOutDevice(std::unique_ptr<WaveOutPcm> pcm, const WAVEFORMATEX& format, const Callback& callback)
+    : pcm_(std::move(pcm)),
+      rate_(format.nSamplesPerSec),
+      frameBytes_(format.nBlockAlign),
+      lead_(format.nSamplesPerSec / 10),
+      step_(std::max<uint64_t>(1, format.nSamplesPerSec / 100)),
+      maxLatency_(pcm_->Capacity() + format.nSamplesPerSec / 2),
+      callback_(callback),
+      origin_(Clock::now()) {}
+
+WaveOutDevice::~WaveOutDevice() {
+  Close();
+}
+
+MMRESULT WaveOutDevice::Start(HWAVEOUT handle) {
+  handle_ = handle;
+  try {
+    thread_ = std::thread(&WaveOutDevice::Run, this);
+  } catch (const std::system_error&) {
+    return MMSYSERR_NOMEM;
+  }
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    started_ = true;
+  }
+  Notify(WOM_OPEN, 0);
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT WaveOutDevice::Prepare(WAVEHDR* header) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  header->dwFlags |= WHDR_PREPARED;
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT WaveOutDevice::Unprepare(WAVEHDR* header) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (header->dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
+  header->dwFlags &= ~WHDR_PREPARED;
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT WaveOutDevice::Write(WAVEHDR* header) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (closing_) return MMSYSERR_INVALHANDLE;
+    if (!(header->dwFlags & WHDR_PREPARED)) return WAVERR_UNPREPARED;
+    if (header->dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
+    const uint64_t begin = std::max(lineEnd_, FramesAt(Clock::now()));
+    const Entry entry{header, begin, begin + header->dwBufferLength / frameBytes_};
+    try {
+      queue_.push_back(entry);
+    } catch (const std::bad_alloc&) {
+      return MMSYSERR_NOMEM;
+    }
+    lineEnd_ = entry.end;
+    header->dwFlags = (header->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
+  }
+  wake_.notify_all();
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT WaveOutDevice::Reset() {
+  std::vector<WAVEHDR*> done;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (closing_) return MMSYSERR_INVALHANDLE;
+    DropAll(&done);
+  }
+  wake_.notify_all();
+  for (WAVEHDR* header : done) Notify(WOM_DONE, reinterpret_cast<DWORD_PTR>(header));
+  return MMSYSERR_NOERROR;
+}
+
+bool WaveOutDevice::HasQueued() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return !queue_.empty();
+}
+
+void WaveOutDevice::Close() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (closing_) return;
+    closing_ = true;
+  }
+  wake_.notify_all();
+  if (thread_.joinable()) thread_.join();
+  std::vector<WAVEHDR*> done;
+  bool started = false;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    DropAll(&done);
+    started = started_;
+  }
+  for (WAVEHDR* header : done) Notify(WOM_DONE, reinterpret_cast<DWORD_PTR>(header));
+  if (started) Notify(WOM_CLOSE, 0);
+}
+
+void WaveOutDevice::Run() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  std::vector<WAVEHDR*> done;
+  while (!closing_) {
+    const Clock::time_point now = Clock::now();
+    const uint64_t nowFrame = FramesAt(now);
+    const bool full = Feed(nowFrame + lead_);
+    Complete(nowFrame, &done);
+    if (!done.empty()) {
+      // Callbacks run unlocked so that they may wake threads that call back
+      // into the device; the queue is looked at afresh afterwards.
+      lock.unlock();
+      for (WAVEHDR* header : done) Notify(WOM_DONE, reinterpret_cast<DWORD_PTR>(header));
+      done.clear();
+      lock.lock();
+      continue;
+    }
+    if (queue_.empty()) {
+      wake_.wait(lock);
+    } else {
+      wake_.wait_until(lock, NextWake(now, nowFrame, full));
+    }
+  }
+}
+
+bool WaveOutDevice::Feed(uint64_t target) {
+  for (const Entry& entry : queue_) {
+    if (written_ >= target) return false;
+    if (entry.end <= written_) continue;
+    // A header placed after a pause: the PCM runs dry meanwhile.
+    written_ = std::max(written_, entry.begin);
+    const uint64_t upto = std::min(entry.end, target);
+    if (written_ >= upto) return false;
+    const uint8_t* data =
+        reinterpret_cast<const uint8_t*>(entry.header->lpData) + (written_ - entry.begin) * frameBytes_;
+    const long accepted = pcm_->Write(data, upto - written_);
+    if (accepted < 0) {
+      // A lost device: the frames are gone, but time goes on so that the
+      // header still ends when it should.
+      written_ = upto;
+      continue;
+    }
+    written_ += static_cast<uint64_t>(accepted);
+    if (written_ < upto) return true;
+  }
+  return false;
+}
+
+void WaveOutDevice::Complete(uint64_t nowFrame, std::vector<WAVEHDR*>* done) {
+  if (queue_.empty()) return;
+  const uint64_t played = written_ - std::min<uint64_t>(pcm_->Pending(), written_);
+  while (!queue_.empty()) {
+    const Entry& entry = queue_.front();
+    if (nowFrame < entry.end) break;
+    // A device that stopped moving must not hold the header for ever.
+    if (played < entry.end && nowFrame < entry.end + maxLatency_) break;
+    // The caller may free the data once the header is done: never read it again.
+    written_ = std::max(written_, entry.end);
+    entry.header->dwFlags = (entry.header->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
+    done->push_back(entry.header);
+    queue_.pop_front();
+  }
+}
+
+WaveOutDevice::Clock::time_point WaveOutDevice::NextWake(Clock::time_point now, uint64_t nowFrame, bool full) const {
+  const Entry& front = queue_.front();
+  Clock::time_point next = nowFrame < front.end ? TimeOf(front.end) : now + kPoll;
+  if (full) {
+    next = std::min(next, now + kPoll);
+  } else if (written_ < lineEnd_) {
+    // Feed again when the time line has moved one grain on.
+    next = std::min(next, TimeOf(written_ + step_ > lead_ ? written_ + step_ - lead_ : 0));
+  }
+  return next;
+}
+
+void WaveOutDevice::DropAll(std::vector<WAVEHDR*>* done) {
+  pcm_->Drop();
+  for (const Entry& entry : queue_) {
+    entry.header->dwFlags = (entry.header->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
+    done->push_back(entry.header);
+  }
+  queue_.clear();
+  // Whatever was fed ahead is gone with the drop; the next header starts now.
+  lineEnd_ = written_ = FramesAt(Clock::now());
+}
+
+void WaveOutDevice::Notify(UINT message, DWORD_PTR param) const {
+  switch (callback_.kind) {
+    case CALLBACK_EVENT:
+      SetEvent(reinterpret_cast<HANDLE>(callback_.target));
+      break;
+    case CALLBACK_FUNCTION:
+      reinterpret_cast<LPWAVECALLBACK>(callback_.target)(handle_, message, callback_.instance, param, 0);
+      break;
+    default:
+      break;
+  }
+}
+
+uint64_t WaveOutDevice::FramesAt(Clock::time_point t) const {
+  const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(t - origin_).count();
+  if (ns <= 0) return 0;
+  const uint64_t n = static_cast<uint64_t>(ns);
+  // Split so that the product cannot overflow however long the device stays open.
+  return n / kNanosPerSecond * rate_ + n % kNanosPerSecond * rate_ / kNanosPerSecond;
+}
+
+WaveOutDevice::Clock::time_point WaveOutDevice::TimeOf(uint64_t frame) const {
+  // Rounded up, so that FramesAt(TimeOf(f)) >= f.
+  const uint64_t ns = frame / rate_ * kNanosPerSecond + (frame % rate_ * kNanosPerSecond + rate_ - 1) / rate_;
+  return origin_ + std::chrono::nanoseconds(static_cast<int64_t>(ns));
+}
