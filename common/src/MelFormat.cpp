@@ -8,10 +8,12 @@ FileStatus MelFormat::ReadMagic(CFileU& file) {
   return magic.Compare(kMagic) == 0 ? FileStatus::Ok : FileStatus::BadMagic;
 }
 
-FileStatus MelFormat::ReadBody(CFileU& file, MelodyData& melody) {
+FileStatus MelFormat::ReadBody(CFileU& file, MelodyData& melody, bool* nameRead) {
+  if (nameRead) *nameRead = false;
   LONG ignoredCount = 0;
   if (!file.ReadLong(ignoredCount)) return FileStatus::ReadFailed;
   if (!file.ReadString(melody.name)) return FileStatus::ReadFailed;
+  if (nameRead) *nameRead = true;
   LONG count = 0;
   if (!file.ReadLong(count)) return FileStatus::ReadFailed;
   for (LONG i = 0; i < count; ++i) {

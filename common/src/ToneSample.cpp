@@ -51,12 +51,11 @@ HRESULT ToneSample::Fill(ISample1* sample, const std::vector<BYTE>& period) {
   return hr;
 }
 
-HRESULT ToneSample::Create(const std::vector<BYTE>& period, ISample1** out, Failure* failure) {
+HRESULT ToneSample::Create(const ObjectFactory& factory, const std::vector<BYTE>& period, ISample1** out,
+                           Failure* failure) {
   *out = nullptr;
   ISample1* sample = nullptr;
-  HRESULT hr =
-      CoCreateInstance(CLSID_Sample, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER,
-                       IID_ISample1, reinterpret_cast<void**>(&sample));
+  HRESULT hr = factory(CLSID_Sample, IID_ISample1, reinterpret_cast<void**>(&sample));
   if (FAILED(hr) || !sample) {
     if (failure) failure->step = Step::Create;
     return FAILED(hr) ? hr : E_POINTER;

@@ -19,9 +19,10 @@ class MelFormat {
   // read whole, BadMagic when it is anything but "EM2.0" (case-sensitive).
   static FileStatus ReadMagic(CFileU& file);
   // Reads everything after the magic. On ReadFailed melody holds the name
-  // and the notes read before the short read. A count of zero or less reads
-  // no notes; memory grows only with the bytes actually present.
-  static FileStatus ReadBody(CFileU& file, MelodyData& melody);
+  // and the notes read before the short read; nameRead, when given, tells
+  // whether the name was read whole. A count of zero or less reads no notes;
+  // memory grows only with the bytes actually present.
+  static FileStatus ReadBody(CFileU& file, MelodyData& melody, bool* nameRead = nullptr);
   // Magic then body.
   static FileStatus Read(CFileU& file, MelodyData& melody);
   // The whole file image; WriteFailed on a short write.

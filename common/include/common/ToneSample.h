@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/ObjectFactory.h"
 #include "sonvox/Sonvox.h"
 
 class ToneSample {
@@ -34,5 +35,6 @@ class ToneSample {
   // null (a sample that could not be filled is not kept, so the next attempt
   // starts again) and the failing code is returned; failure, when given,
   // says which step failed.
-  static HRESULT Create(const std::vector<BYTE>& period, ISample1** out, Failure* failure = nullptr);
+  static HRESULT Create(const ObjectFactory& factory, const std::vector<BYTE>& period, ISample1** out,
+                        Failure* failure = nullptr);
 };
