@@ -1,6 +1,6 @@
-// The kernel-object API over our own objects: HANDLE values are the objects'
-// addresses, validated through the handle table; every failing call sets the
-// calling thread's last error.
+// The kernel-object API over our own objects: HANDLE values are keys of the
+// handle table, which holds the objects; every failing call sets the calling
+// thread's last error.
 #include "platform/Kernel.h"
 
 #include <sched.h>
@@ -300,10 +300,14 @@ BOOL DuplicateHandle(HANDLE sourceProcess, HANDLE source, HANDLE targetProcess, 
       lastError = ERROR_INVALID_PARAMETER;
       return FALSE;
     }
-    auto object = ResolveAny(source);
-    if (!object) return FALSE;
-    *target = HandleTable::Instance().Add(object);
-    if ((options & DUPLICATE_CLOSE_SOURCE) != 0 && source != kCurrentThread) HandleTable::Instance().Close(source);
+    HandleTable& table = HandleTable::Instance();
+    HANDLE duplicate = source == kCurrentThread ? table.Add(ThreadObject::Current()) : table.Duplicate(source);
+    if (duplicate == nullptr) {
+      lastError = ERROR_INVALID_HANDLE;
+      return FALSE;
+    }
+    *target = duplicate;
+    if ((options & DUPLICATE_CLOSE_SOURCE) != 0 && source != kCurrentThread) table.Close(source);
     return TRUE;
   });
 }
