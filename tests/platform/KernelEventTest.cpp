@@ -213,6 +213,8 @@ TEST(KernelEvent, BadHandlesAndArgumentsFailWithTheirLastError) {
     EXPECT_TRUE(c.failed()) << c.what;
     EXPECT_EQ(GetLastError(), c.error) << c.what;
   }
+  // Closing the stale handle did not reach the event made after it.
+  EXPECT_TRUE(SetEvent(event));
 }
 
 TEST(KernelEvent, LastErrorBelongsToEachThread) {
