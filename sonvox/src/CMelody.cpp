@@ -312,16 +312,4 @@ HRESULT CMelody::ResetBlock() {
   });
 }
 
-// ---- stubs until the drawing and playback sources take these over ----
-
-HRESULT CMelody::Play(SHORT, ISample1*, HWND, UINT) {
-  return E_NOTIMPL;
-}
-HRESULT CMelody::Stop() {
-  return E_NOTIMPL;
-}
-HRESULT CMelody::IsPlaying(SHORT*) {
-  return E_NOTIMPL;
-}
-
 }  // namespace nv

@@ -7,13 +7,11 @@
 //
 // Playback (Play, Stop, IsPlaying) and drawing and hit testing (Draw,
 // GetNotePosition, SelectAt, GetNoteSize) are defined in their own source
-// files, CMelodyPlay.cpp and CMelodyDraw.cpp, added to the sonvox_model
-// target (which the module and the tests link) in the playback and drawing
-// blocks of sonvox/CMakeLists.txt; until those exist CMelody.cpp answers
-// E_NOTIMPL for them (delete the stub there when adding the real body). The playback thread is
+// files, CMelodyPlay.cpp and CMelodyDraw.cpp, part of the sonvox_model
+// target (which the module and the tests link). The playback thread is
 // started into thread_ and sets busy_ by interlocked exchange while it runs;
-// it reaches the melody only through its interface methods and must not
-// AddRef or Release it. FinalRelease signals stopEvent_ and waits for the
+// it reaches the melody only through its interface methods and AcquireNote
+// (each taking the lock) and must not AddRef or Release it. FinalRelease signals stopEvent_ and waits for the
 // thread before the notes are released.
 #pragma once
 
@@ -94,6 +92,16 @@ class CMelody : public CObjectBase<CMelody>, public ISupportErrorInfo, public IM
 
  private:
   using NoteStep = HRESULT (STDMETHODCALLTYPE INote1::*)();
+
+  // The melody's playback thread (CMelodyPlay.cpp).
+  struct PlaybackStart;
+  static DWORD WINAPI PlaybackThread(LPVOID parameter);
+  // Plays the range of the start record, signalling through the two events
+  // of the thread; returns when the range is over or playback is stopped.
+  void PlayRange(const PlaybackStart& start, HANDLE started, HANDLE finished);
+  // Note index with a reference added for the caller, or null outside the
+  // list; takes the melody's lock.
+  INote1* AcquireNote(LONG index);
 
   // The following helpers run inside a method body, under the melody's lock;
   // failures are raised (ComError).

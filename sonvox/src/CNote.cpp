@@ -114,15 +114,4 @@ HRESULT CNote::Deselect() {
   });
 }
 
-// Stubs until the drawing and playback sources take these over.
-HRESULT CNote::PrepareSound(ISample1*) {
-  return E_NOTIMPL;
-}
-HRESULT CNote::Play(HANDLE, HANDLE, ISample1*) {
-  return E_NOTIMPL;
-}
-HRESULT CNote::Stop() {
-  return E_NOTIMPL;
-}
-
 }  // namespace nv

@@ -2,10 +2,8 @@
 // selection mark, and the state of the note's own playback thread.
 //
 // Playback (PrepareSound, Play, Stop) and drawing (Draw) are defined in their
-// own source files, CNotePlay.cpp and CNoteDraw.cpp, added to the
-// sonvox_model target (which the module and the tests link) in the playback
-// and drawing blocks of sonvox/CMakeLists.txt; until those exist CNote.cpp
-// answers E_NOTIMPL for them (delete the stub there when adding the real body). A playback
+// own source files, CNotePlay.cpp and CNoteDraw.cpp, part of the
+// sonvox_model target (which the module and the tests link). A playback
 // thread is started into thread_, with busy_ set to 1 by interlocked exchange
 // for as long as it runs; FinalRelease signals stopEvent_ and waits for it.
 #pragma once
@@ -68,6 +66,10 @@ class CNote : public CObjectBase<CNote>, public ISupportErrorInfo, public INote1
     });
   }
   HRESULT Read(SHORT* out, const BYTE& field) noexcept;
+
+  // The note's playback thread (CNotePlay.cpp).
+  struct PlaybackStart;
+  static DWORD WINAPI PlaybackThread(LPVOID parameter);
 
   BYTE pitch_ = kDefaultPitch;
   BYTE duration_ = kDefaultDuration;
