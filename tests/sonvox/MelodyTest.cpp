@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ModelTestSupport.h"
@@ -284,6 +285,39 @@ TEST(Melody, WhileBusyEditingIsRefusedButSelectionNameChannelAndBlockBoundsAreNo
   nvtest::Impl(melody.get())->SetBusyForTesting(0);
   EXPECT_EQ(S_OK, b->KeepBlock());
   EXPECT_EQ((Ints{1, 2}), Pitches(m));
+}
+
+TEST(Melody, ConcurrentCallersKeepOneSelectedCurrentNote) {
+  auto melody = NewMelody();
+  IMelody* m = melody.get();
+  {
+    std::vector<std::jthread> threads;
+    for (int t = 0; t < 4; ++t) {
+      threads.emplace_back([m, t] {
+        for (int i = 0; i < 200; ++i) {
+          switch ((i + t) % 4) {
+            case 0:
+              m->InsertNote();
+              break;
+            case 1:
+              m->SetCurrent(i % 7);
+              break;
+            case 2: {
+              nv::ComPtr<IBlock> block;
+              if (SUCCEEDED(m->QueryInterface(IID_IBlock, block.putVoid()))) block->SetStart(i);
+              break;
+            }
+            default:
+              m->DeleteLast();
+              break;
+          }
+        }
+      });
+    }
+  }
+  const LONG current = Current(m);
+  EXPECT_EQ(current >= 0 ? Ints{current} : Ints{}, SelectedIndices(m));
+  EXPECT_LT(current, static_cast<LONG>(Pitches(m).size()));
 }
 
 TEST(Melody, NullOutArgumentsAreRejected) {

@@ -96,7 +96,8 @@ TEST_F(Module, RegistrationWritesExactlyTheClassKeysAndSurvivesRepeating) {
   EXPECT_TRUE(std::filesystem::equivalent(server, path_)) << server;
 
   std::map<std::string, std::set<std::string>> expected;
-  for (auto [id, progId] : {std::pair{"{E488059C-36BC-4E04-8D3B-71D0AD95E416}", "Sonvox.Note"},
+  for (auto [id, progId] : {std::pair{"{80D24F4C-5A89-4C2F-95B6-F37216A535F7}", "Sonvox.Sample"},
+                            std::pair{"{E488059C-36BC-4E04-8D3B-71D0AD95E416}", "Sonvox.Note"},
                             std::pair{"{8A8604C9-9DFB-49DC-B405-1011C298D2F1}", "Sonvox.Melody"}}) {
     const std::string key = std::string("HKEY_CLASSES_ROOT\\CLSID\\") + id;
     expected[std::string("HKEY_CLASSES_ROOT\\") + progId + "\\CLSID"] = {"@=" + Quoted(id)};
