@@ -1,0 +1,245 @@
+// Note and melody playback on ALSA's null PCM: order of the notifications,
+// the current note, stops, busy refusals and the time notes take.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <vector>
+
+#include "ModelTestSupport.h"
+#include "SampleTestSupport.h"
+#include "SoundTestSupport.h"
+#include "platform/Kernel.h"
+#include "platform/MessageQueue.h"
+
+namespace {
+
+using nvtest::Current;
+using nvtest::Impl;
+using nvtest::MelodyOfPitches;
+using nvtest::NewMelody;
+using nvtest::NewNote;
+using nvtest::TakeErrorText;
+using soundtest::NewFilledSample;
+using soundtest::UseAudioDevice;
+using Clock = std::chrono::steady_clock;
+using Indices = std::vector<WPARAM>;
+
+constexpr UINT kPlayMessage = WM_APP + 1;
+constexpr double kEighth = 0.262144;
+constexpr double kHalf = 1.048576;
+
+double SecondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+class Event {
+ public:
+  Event() : handle_(CreateEvent(nullptr, FALSE, FALSE, nullptr)) { EXPECT_NE(handle_, nullptr); }
+  ~Event() { CloseHandle(handle_); }
+  Event(const Event&) = delete;
+  Event& operator=(const Event&) = delete;
+  HANDLE get() const { return handle_; }
+  bool Wait(DWORD ms = 20000) const { return WaitForSingleObject(handle_, ms) == WAIT_OBJECT_0; }
+
+ private:
+  HANDLE handle_;
+};
+
+class PlaybackTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    UseAudioDevice("null");
+    sample_ = NewFilledSample();
+  }
+
+  // Waits until the melody's thread has ended.
+  static bool WaitIdle(IMelody* melody) {
+    const Clock::time_point start = Clock::now();
+    for (;;) {
+      SHORT playing = -1;
+      EXPECT_EQ(S_OK, melody->IsPlaying(&playing));
+      if (playing == 0) return true;
+      if (SecondsSince(start) > 30) return false;
+      Sleep(5);
+    }
+  }
+
+  // The next notification, or -1 when none comes within the time-out.
+  WPARAM NextIndex(DWORD ms = 20000) {
+    MessageQueue::Message m{};
+    if (!queue_.Get(&m, ms)) return static_cast<WPARAM>(-1);
+    EXPECT_EQ(m.message, kPlayMessage);
+    EXPECT_EQ(m.lParam, 0);
+    return m.wParam;
+  }
+
+  // Plays to the end and returns every notification posted.
+  Indices PlayThrough(IMelody* melody, SHORT blockOnly) {
+    EXPECT_EQ(S_OK, melody->Play(blockOnly, sample_.get(), queue_.Window(), kPlayMessage));
+    EXPECT_TRUE(WaitIdle(melody));
+    Indices posted;
+    MessageQueue::Message m{};
+    while (queue_.Peek(&m)) posted.push_back(m.wParam);
+    return posted;
+  }
+
+  nv::ComPtr<ISample1> sample_;
+  MessageQueue queue_;
+};
+
+TEST_F(PlaybackTest, NoteAndRestKeepTheirLength) {
+  for (SHORT flags : {SHORT{0}, FLAG_REST}) {
+    auto note = NewNote();
+    ASSERT_EQ(S_OK, note->SetFlags(flags));
+    ASSERT_EQ(S_OK, note->PrepareSound(sample_.get()));
+    Event started, finished;
+    const Clock::time_point start = Clock::now();
+    ASSERT_EQ(S_OK, note->Play(started.get(), finished.get(), sample_.get()));
+    EXPECT_TRUE(started.Wait());
+    // Busy from the return of Play until it has finished.
+    EXPECT_EQ(E_FAIL, note->SetPitch(3));
+    EXPECT_EQ(u"Объект занят\n", TakeErrorText());
+    EXPECT_EQ(E_FAIL, note->Play(nullptr, nullptr, sample_.get()));
+    ASSERT_TRUE(finished.Wait());
+    EXPECT_GE(SecondsSince(start), kEighth) << flags;
+    EXPECT_EQ(S_OK, note->SetPitch(3));
+  }
+}
+
+TEST_F(PlaybackTest, StopCutsANoteButNotARest) {
+  for (SHORT flags : {SHORT{0}, FLAG_REST}) {
+    auto note = NewNote();
+    ASSERT_EQ(S_OK, note->SetDuration(DURATION_HALF));
+    ASSERT_EQ(S_OK, note->SetFlags(flags));
+    ASSERT_EQ(S_OK, note->PrepareSound(sample_.get()));
+    Event started, finished;
+    const Clock::time_point start = Clock::now();
+    ASSERT_EQ(S_OK, note->Play(started.get(), finished.get(), sample_.get()));
+    ASSERT_TRUE(started.Wait());
+    // Any note stops whichever note sounds: the stop event is one per process.
+    EXPECT_EQ(S_OK, NewNote()->Stop());
+    ASSERT_TRUE(finished.Wait());
+    if (flags == FLAG_REST) {
+      EXPECT_GE(SecondsSince(start), kHalf);
+    } else {
+      EXPECT_LT(SecondsSince(start), kHalf);
+    }
+  }
+}
+
+TEST_F(PlaybackTest, NoteKeepsTimeWhenTheSampleWillNotPlay) {
+  // The sample is busy with another sound, so the note falls back to silence.
+  ASSERT_EQ(S_OK, sample_->PreparePlay(440, 20971520));
+  Event sampleDone;
+  ASSERT_EQ(S_OK, sample_->Play(sampleDone.get()));
+  auto note = NewNote();
+  Event started, finished;
+  const Clock::time_point start = Clock::now();
+  ASSERT_EQ(S_OK, note->Play(started.get(), finished.get(), sample_.get()));
+  EXPECT_TRUE(started.Wait());
+  ASSERT_TRUE(finished.Wait());
+  EXPECT_GE(SecondsSince(start), kEighth);
+  EXPECT_EQ(S_OK, sample_->Stop());
+  EXPECT_TRUE(sampleDone.Wait());
+}
+
+TEST_F(PlaybackTest, RangesPostEachNoteAndOnePastTheEnd) {
+  const struct {
+    int count;
+    LONG blockStart, blockEnd;
+    SHORT blockOnly;
+    Indices posted;
+    LONG current;  // afterwards
+  } cases[] = {
+      {3, -1, -1, 0, {0, 1, 2, 3}, -1},
+      {5, 1, 3, 1, {1, 2, 3}, 3},
+      {5, 3, 5, 1, {3, 4, 5}, -1},
+      {0, -1, -1, 0, {}, -1},  // empty melody
+      {4, -1, -1, 1, {}, -1},  // block unset
+      {4, 2, 2, 1, {}, -1},    // empty block
+      {4, 1, 9, 1, {}, -1},    // block past the end
+  };
+  for (const auto& c : cases) {
+    auto melody = MelodyOfPitches(c.count);
+    nv::ComPtr<IBlock> block;
+    ASSERT_EQ(S_OK, melody->QueryInterface(IID_IBlock, block.putVoid()));
+    ASSERT_EQ(S_OK, block->SetStart(c.blockStart));
+    ASSERT_EQ(S_OK, block->SetEnd(c.blockEnd));
+    const Clock::time_point start = Clock::now();
+    EXPECT_EQ(PlayThrough(melody.get(), c.blockOnly), c.posted)
+        << c.count << " [" << c.blockStart << ", " << c.blockEnd;
+    EXPECT_EQ(Current(melody.get()), c.current);
+    if (!c.posted.empty()) {
+      EXPECT_GE(SecondsSince(start), kEighth * (c.posted.size() - 1));
+    }
+  }
+}
+
+TEST_F(PlaybackTest, IsPlayingAndBusyWhilePlaying) {
+  auto melody = MelodyOfPitches(3);
+  ASSERT_EQ(S_OK, melody->Play(0, sample_.get(), queue_.Window(), kPlayMessage));
+  SHORT playing = 0;
+  EXPECT_EQ(S_OK, melody->IsPlaying(&playing));
+  EXPECT_EQ(playing, 1);
+  EXPECT_EQ(E_FAIL, melody->Play(0, sample_.get(), nullptr, 0));
+  EXPECT_EQ(u"Объект занят\n", TakeErrorText());
+  EXPECT_EQ(E_FAIL, melody->InsertNote());
+  EXPECT_EQ(u"Объект занят\n", TakeErrorText());
+  EXPECT_EQ(S_OK, melody->SetCurrent(0));
+  ASSERT_TRUE(WaitIdle(melody.get()));
+  EXPECT_EQ(S_OK, melody->InsertNote());
+}
+
+TEST_F(PlaybackTest, StopDuringTheSecondNote) {
+  auto melody = NewMelody();
+  for (SHORT pitch : {10, 12, 14, 16}) ASSERT_EQ(S_OK, melody->InsertNoteValues(pitch, DURATION_HALF, 0));
+  ASSERT_EQ(S_OK, melody->Play(0, sample_.get(), queue_.Window(), kPlayMessage));
+  EXPECT_EQ(NextIndex(), 0u);
+  EXPECT_EQ(NextIndex(), 1u);
+  const Clock::time_point stop = Clock::now();
+  EXPECT_EQ(S_OK, melody->Stop());
+  ASSERT_TRUE(WaitIdle(melody.get()));
+  // Well before the half note's natural end.
+  EXPECT_LT(SecondsSince(stop), kHalf * 0.7);
+  EXPECT_EQ(NextIndex(200), static_cast<WPARAM>(-1));
+  EXPECT_EQ(Current(melody.get()), 1);
+}
+
+TEST_F(PlaybackTest, StopDuringARestWaitsItOut) {
+  auto melody = NewMelody();
+  ASSERT_EQ(S_OK, melody->InsertNoteValues(13, DURATION_EIGHTH, 0));
+  ASSERT_EQ(S_OK, melody->InsertNoteValues(13, DURATION_HALF, FLAG_REST));
+  ASSERT_EQ(S_OK, melody->InsertNoteValues(13, DURATION_EIGHTH, 0));
+  ASSERT_EQ(S_OK, melody->Play(0, sample_.get(), queue_.Window(), kPlayMessage));
+  EXPECT_EQ(NextIndex(), 0u);
+  EXPECT_EQ(NextIndex(), 1u);
+  const Clock::time_point stop = Clock::now();
+  EXPECT_EQ(S_OK, melody->Stop());
+  ASSERT_TRUE(WaitIdle(melody.get()));
+  EXPECT_GE(SecondsSince(stop), kHalf - 0.1);
+  EXPECT_EQ(NextIndex(200), static_cast<WPARAM>(-1));
+  EXPECT_EQ(Current(melody.get()), 1);
+}
+
+TEST_F(PlaybackTest, ANoteThatRefusesToPlayIsPassedOver) {
+  auto melody = MelodyOfPitches(3);
+  Impl(Impl(melody.get())->NoteForTesting(1))->SetBusyForTesting(1);
+  EXPECT_EQ(PlayThrough(melody.get(), 0), (Indices{0, 1, 2, 3}));
+  Impl(Impl(melody.get())->NoteForTesting(1))->SetBusyForTesting(0);
+}
+
+TEST_F(PlaybackTest, DestroyingAPlayingMelodyWaitsForItsThread) {
+  auto melody = MelodyOfPitches(6);
+  ASSERT_EQ(S_OK, melody->Play(0, sample_.get(), queue_.Window(), kPlayMessage));
+  EXPECT_EQ(NextIndex(), 0u);
+  const Clock::time_point start = Clock::now();
+  melody.reset();
+  EXPECT_LT(SecondsSince(start), kEighth * 3);
+  // Nothing more arrives from a thread that is gone.
+  MessageQueue::Message m{};
+  while (queue_.Peek(&m)) {
+  }
+  EXPECT_EQ(NextIndex(300), static_cast<WPARAM>(-1));
+}
+
+}  // namespace
