@@ -84,14 +84,19 @@ TEST(KernelThread, ClosingAHandleAnotherThreadWaitsOnIsSafe) {
 }
 
 TEST(KernelThread, ClosingTheHandleLeavesTheThreadRunning) {
-  Gate gate;
-  HANDLE thread = CreateThread(nullptr, 0, GatedWorker, &gate, 0, nullptr);
+  HANDLE done = CreateEvent(nullptr, TRUE, FALSE, nullptr);
+  HANDLE thread = CreateThread(
+      nullptr, 0,
+      [](void* event) -> DWORD {
+        Sleep(30);
+        SetEvent(static_cast<HANDLE>(event));
+        return 0;
+      },
+      done, 0, nullptr);
   ASSERT_NE(thread, nullptr);
   ASSERT_TRUE(CloseHandle(thread));
-  EXPECT_EQ(WaitForSingleObject(gate.entered, 10'000), WAIT_OBJECT_0);
-  SetEvent(gate.go);
-  // The gate must outlive the worker's last use of it.
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(WaitForSingleObject(done, 10'000), WAIT_OBJECT_0);
+  CloseHandle(done);
 }
 
 TEST(KernelThread, SuspendedThreadStartsOnResume) {
