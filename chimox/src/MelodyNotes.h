@@ -11,6 +11,8 @@ struct NoteValues {
   SHORT pitch;
   SHORT duration;
   SHORT flags;
+
+  bool operator==(const NoteValues&) const = default;
 };
 
 // The melody terminator in memory; no note encodes to it.

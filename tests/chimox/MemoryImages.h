@@ -1,0 +1,82 @@
+// Device memory images built from melodies by the documented layouts, to
+// compare against what the procedures write and to feed what they read.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "FakeMelody.h"
+#include "Progress.h"
+
+namespace chimoxtest {
+
+using Melodies = std::vector<std::vector<NoteValues>>;
+
+// Version 2.0: block 0 then block 1. The flag nibbles of the terminators are 0.
+inline std::vector<BYTE> Image20(const Melodies& melodies, BYTE currentByte = 16, BYTE modeByte = 0,
+                                 BYTE header = 0x5A) {
+  std::vector<BYTE> image(512, 0xFF);
+  BYTE* block1 = &image[256];
+  block1[0] = currentByte;
+  block1[1] = modeByte;
+  block1[2] = header;
+  size_t at = 0;
+  for (size_t m = 0; m < melodies.size(); ++m) {
+    block1[0x10 + m] = static_cast<BYTE>(at);
+    for (size_t i = 0; i <= melodies[m].size(); ++i, ++at) {
+      const bool end = i == melodies[m].size();
+      image[at] = end ? 7 : static_cast<BYTE>(melodies[m][i].pitch * 8 + melodies[m][i].duration);
+      const BYTE flags = end ? 0 : static_cast<BYTE>(melodies[m][i].flags & 0x0F);
+      BYTE& nibbles = block1[0x80 + at / 2];
+      if (at % 2 == 0)
+        nibbles = static_cast<BYTE>(flags << 4);
+      else
+        nibbles = static_cast<BYTE>((nibbles & 0xF0) | flags);
+    }
+  }
+  block1[0x10 + melodies.size()] = 0xFF;
+  return image;
+}
+
+// Version 2.9 of the given size; countShown is the count the last-entry
+// pointer names (deferred appends leave it behind).
+inline std::vector<BYTE> Image29(size_t size, const Melodies& melodies, int current = 1, BYTE modeByte = 0,
+                                 int countShown = -1, BYTE header = 0x3C) {
+  std::vector<BYTE> image(size, 0xFF);
+  image[0] = header;
+  image[1] = modeByte;
+  auto word = [&](size_t at, size_t value) {
+    image[at] = static_cast<BYTE>(value >> 8);
+    image[at + 1] = static_cast<BYTE>(value);
+  };
+  word(2, 14 + 2 * current);
+  word(4, 14 + 2 * (countShown < 0 ? melodies.size() : static_cast<size_t>(countShown)));
+  size_t at = 0x0810;
+  for (size_t m = 0; m < melodies.size(); ++m) {
+    word(0x0010 + 2 * m, at);
+    for (const NoteValues& note : melodies[m]) {
+      image[at++] = static_cast<BYTE>(note.pitch * 8 + note.duration);
+      image[at++] = static_cast<BYTE>(((note.flags & 4) ? 1 : 0) | ((note.flags & 8) ? 2 : 0));
+    }
+    image[at++] = 7;
+    image[at++] = 0;
+  }
+  return image;
+}
+
+// Records the progress points and cancels at one of them.
+class ProgressLog final : public chimox::Progress {
+ public:
+  explicit ProgressLog(int cancelAt = -1) : cancelAt_(cancelAt) {}
+  bool Reached(int percent) override {
+    points.push_back(percent);
+    return percent != cancelAt_;
+  }
+  std::vector<int> points;
+
+ private:
+  int cancelAt_;
+};
+
+}  // namespace chimoxtest
