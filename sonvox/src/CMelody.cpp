@@ -53,7 +53,9 @@ void CMelody::InsertNew(bool rest) {
   ComPtr<INote1> note;
   if (FAILED(CComObject<CNote>::CreateInstance(IID_INote1, note.putVoid()))) Raise(E_FAIL);
   if (rest) Check(note->SetFlags(FLAG_REST));
-  notes_.reserve(notes_.size() + 1);  // the only step that can fail; nothing has changed yet
+  // Room first: the only step that can fail, and nothing has changed yet.
+  // Growth is geometric so building a long melody stays linear.
+  if (notes_.size() == notes_.capacity()) notes_.reserve(notes_.empty() ? 16 : notes_.size() * 2);
   LONG at = Count();
   if (current_ >= 0) {
     Check(notes_[current_]->Deselect());
