@@ -98,13 +98,20 @@ bool StaffLayout::InHitCell(POINT anchor, LONG x, LONG y) const {
 }
 
 LONG StaffLayout::HitTest(LONG x, LONG y, LONG top, LONG count, const NoteAt& noteAt) const {
-  const LONG index = CellAt(x, y, top);
-  if (index < 0 || index >= count || !noteAt) return -1;
-  INote1* note = noteAt(index);
-  SHORT pitch = 0;
-  SHORT flags = 0;
-  if (note == nullptr || FAILED(note->GetPitch(&pitch)) || FAILED(note->GetFlags(&flags))) return -1;
-  return InHitCell(Anchor(index, pitch, flags, top), x, y) ? index : -1;
+  const LONG cell = CellAt(x, y, top);
+  if (cell < 0 || !noteAt) return -1;
+  // The cell of the lowest notes reaches a pixel or two into the band of the
+  // row below, so the same column one row up is tried too: a click on any
+  // part of a note's cell selects it.
+  for (const LONG index : {cell, cell - kColumns}) {
+    if (index < 0 || index >= count) continue;
+    INote1* note = noteAt(index);
+    SHORT pitch = 0;
+    SHORT flags = 0;
+    if (note == nullptr || FAILED(note->GetPitch(&pitch)) || FAILED(note->GetFlags(&flags))) continue;
+    if (InHitCell(Anchor(index, pitch, flags, top), x, y)) return index;
+  }
+  return -1;
 }
 
 }  // namespace nv

@@ -65,8 +65,9 @@ class StaffLayout {
   using NoteAt = std::function<INote1*(LONG index)>;
 
   // The note symbol of a melody of count symbols whose hit cell contains
-  // (x, y), or -1: the grid cell decides which symbol is a candidate, then
-  // its own hit cell at its anchor must contain the point.
+  // (x, y), or -1: the grid cell decides which symbol is a candidate (and
+  // the one above it, whose low notes reach into this cell), then the
+  // symbol's own hit cell at its anchor must contain the point.
   LONG HitTest(LONG x, LONG y, LONG top, LONG count, const NoteAt& noteAt) const;
 
   // Size of a note's hit cell: R(21) by R(31).
