@@ -101,14 +101,16 @@ bool RegistryStore::Identity::operator==(const Identity& o) const {
 
 RegistryStore::RegistryStore(std::string rootName) : rootName_(std::move(rootName)) {}
 
+// The stores are never destroyed: threads and modules may still read the
+// registry while the process runs its static destructors.
 RegistryStore& RegistryStore::ClassesRoot() {
-  static RegistryStore store("HKEY_CLASSES_ROOT");
-  return store;
+  static auto* store = new RegistryStore("HKEY_CLASSES_ROOT");
+  return *store;
 }
 
 RegistryStore& RegistryStore::CurrentUser() {
-  static RegistryStore store("HKEY_CURRENT_USER");
-  return store;
+  static auto* store = new RegistryStore("HKEY_CURRENT_USER");
+  return *store;
 }
 
 std::string RegistryStore::FilePath() const {

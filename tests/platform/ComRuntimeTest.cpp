@@ -3,6 +3,7 @@
 
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "TestServer.h"
 #include "platform/CodePage.h"
@@ -90,6 +91,29 @@ TEST_F(ComRuntime, CreatesByProgIdLoadsOnceAndUnloadsWhenUnused) {
   IUnknown* again = nullptr;
   ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IUnknown, reinterpret_cast<void**>(&again)), S_OK);
   again->Release();
+}
+
+TEST_F(ComRuntime, ThreadsCreateObjectsConcurrently) {
+  Register(CLSID_TestCounter, NV_TEST_SERVER);
+  std::vector<std::thread> threads;
+  std::vector<int> failures(4, 0);
+  for (int& failed : failures) {
+    threads.emplace_back([&failed] {
+      if (CoInitializeEx(nullptr, COINIT_MULTITHREADED) != S_OK) ++failed;
+      for (int i = 0; i < 20; ++i) {
+        ITestCounter* counter = nullptr;
+        LONG value = 0;
+        if (CoCreateInstance(CLSID_TestCounter, nullptr, CLSCTX_ALL, IID_ITestCounter,
+                             reinterpret_cast<void**>(&counter)) != S_OK ||
+            counter->Increment(&value) != S_OK || value != 1)
+          ++failed;
+        if (counter) counter->Release();
+      }
+      CoUninitialize();
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(failures, std::vector<int>(4, 0));
 }
 
 TEST_F(ComRuntime, FailuresLeaveTheOutPointerNull) {

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/Registry.h"
@@ -336,6 +337,29 @@ TEST(Registry, ConcurrentWritersInTwoProcessesLoseNothing) {
       RegCloseKey(own);
     }
   }
+}
+
+TEST(Registry, ThreadsShareOneStore) {
+  constexpr int kThreads = 4;
+  constexpr int kWrites = 15;
+  std::vector<std::thread> threads;
+  std::vector<int> failures(kThreads, 0);
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([t, &failures] {
+      for (int n = 0; n < kWrites; ++n) {
+        HKEY key = nullptr;
+        const std::string path = "Software\\N&V\\T" + std::to_string(t);
+        if (RegCreateKeyEx(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+                ERROR_SUCCESS ||
+            SetDword(key, ("v" + std::to_string(n)).c_str(), static_cast<DWORD>(n)) != ERROR_SUCCESS ||
+            Query(HKEY_CURRENT_USER, path.c_str(), ("v" + std::to_string(n)).c_str()).data != Dword(n))
+          ++failures[t];
+        RegCloseKey(key);
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(failures, std::vector<int>(kThreads, 0));
 }
 
 TEST(Registry, ReadsSeeAnotherProcessesWrites) {

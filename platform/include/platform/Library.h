@@ -14,8 +14,10 @@ NVPLATFORM_API HMODULE LoadLibrary(LPCSTR fileName);
 NVPLATFORM_API BOOL FreeLibrary(HMODULE module);
 // Null with ERROR_PROC_NOT_FOUND when the module lacks the export.
 NVPLATFORM_API FARPROC GetProcAddress(HMODULE module, LPCSTR name);
-// The full path of a module (null: the program), NUL-terminated and cut to
-// size; returns its length, or 0 on failure.
+// The full path of a module (null: the program), NUL-terminated; returns its
+// length, or 0 on failure. A path that does not fit is cut to size - 1
+// characters and its NUL, and the result is size with last error
+// ERROR_INSUFFICIENT_BUFFER.
 NVPLATFORM_API DWORD GetModuleFileName(HMODULE module, LPSTR path, DWORD size);
 // The full path of the module that contains the given address (a function or
 // variable of its own); same results as GetModuleFileName.
