@@ -74,6 +74,35 @@ void BM_PreparePlay(benchmark::State& state) {
 }
 BENCHMARK(BM_PreparePlay)->Arg(1310720)->Arg(5242880)->Arg(20971520)->Unit(benchmark::kMicrosecond);
 
+// From Stop to the finished signal of a sounding note (the device drops
+// what it holds instead of draining it).
+void BM_StopLatency(benchmark::State& state) {
+  nv::ComPtr<ISample1> sample = FilledSample();
+  HANDLE finished = CreateEvent(nullptr, FALSE, FALSE, nullptr);
+  if (!sample || finished == nullptr || FAILED(sample->PreparePlay(440, 20971520))) {
+    state.SkipWithError("no sample");
+    if (finished != nullptr) CloseHandle(finished);
+    return;
+  }
+  double worst = 0;
+  for (auto _ : state) {
+    if (FAILED(sample->Play(finished))) {
+      state.SkipWithError("Play failed");
+      break;
+    }
+    Sleep(30);
+    const Clock::time_point stop = Clock::now();
+    sample->Stop();
+    WaitForSingleObject(finished, INFINITE);
+    const double seconds = std::chrono::duration<double>(Clock::now() - stop).count();
+    worst = std::max(worst, seconds);
+    state.SetIterationTime(seconds);
+  }
+  CloseHandle(finished);
+  state.counters["max_ms"] = worst * 1000;
+}
+BENCHMARK(BM_StopLatency)->Iterations(30)->UseManualTime()->Unit(benchmark::kMillisecond);
+
 // Time stamps of the playback notifications, taken on the posting thread.
 class Timeline final : public MessageSink {
  public:
