@@ -20,7 +20,7 @@ TempDir::~TempDir() {
 
 std::string BinDir() {
   const char* dir = std::getenv("NV_BIN_DIR");
-  return dir && *dir ? dir : std::string();
+  return dir && *dir ? dir : std::string(NV_DEFAULT_BIN_DIR);
 }
 
 }  // namespace nvtest
