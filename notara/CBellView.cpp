@@ -12,9 +12,9 @@
 #include "CAppSetting.h"
 #include "DocMessages.h"
 #include "NameFont.h"
-#include "NoteGlyphs.h"
 #include "QtDrawFont.h"
 #include "QtDrawSurface.h"
+#include "QtGlyphImageList.h"
 #include "QtMessageTarget.h"
 #include "common/CStringU.h"
 #include "common/RequestThread.h"
@@ -71,13 +71,14 @@ LONG CBellView::LineStepV() const {
 bool CBellView::BuildImages() {
   const LONG zoom = Zoom();
   const Colours colours = settings_.GetColours();
-  auto notes =
-      NoteGlyphs::Notes(Scaled(kNoteCellWidth, zoom), Scaled(kNoteCellHeight, zoom), ToQColor(colours[kNoteColour]));
-  auto selected = NoteGlyphs::Notes(Scaled(kNoteCellWidth, zoom), Scaled(kNoteCellHeight, zoom),
-                                    ToQColor(colours[kSelectedColour]));
-  auto staff =
-      NoteGlyphs::Staff(Scaled(kStaffCellWidth, zoom), Scaled(kStaffCellHeight, zoom), ToQColor(colours[kNoteColour]));
-  if (!notes || !selected || !staff) return false;
+  using Kind = QtGlyphImageList::Kind;
+  auto notes = std::make_unique<QtGlyphImageList>(Kind::Notes, colours[kNoteColour], zoom);
+  auto selected = std::make_unique<QtGlyphImageList>(Kind::Notes, colours[kSelectedColour], zoom);
+  auto staff = std::make_unique<QtGlyphImageList>(Kind::Staff, colours[kNoteColour], zoom);
+  if (notes->GetImageCount() != kNoteImages || selected->GetImageCount() != kNoteImages ||
+      staff->GetImageCount() != kStaffImages) {
+    return false;
+  }
   noteImages_ = std::move(notes);
   selectedImages_ = std::move(selected);
   staffImages_ = std::move(staff);

@@ -34,6 +34,9 @@ class CBellView : public CViewU {
   static constexpr LONG kLineStep = 9;
   static constexpr LONG kNotesPerRow = 12;
   static constexpr LONG kRowColumns = 14;
+  // Pictures in the note and staff image lists.
+  static constexpr int kNoteImages = 17;
+  static constexpr int kStaffImages = 2;
 
   // scaled(v) = ceil(v × zoom / 100 − 0.5), in double precision.
   static LONG Scaled(LONG v, LONG zoom);
@@ -42,7 +45,8 @@ class CBellView : public CViewU {
   ~CBellView() override;
 
   // Rebuilds the three glyph image lists for the current zoom and colours.
-  // Returns false (keeping the previous lists) when one cannot be made.
+  // Returns false (keeping the previous lists) when one cannot be made
+  // whole.
   bool BuildImages();
   // Recomputes the document extent and the scroll ranges, optionally
   // scrolls the current note into view, and repaints at once.

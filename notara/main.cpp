@@ -1,5 +1,17 @@
+// The melody editor. An optional first argument names a .mel file to open.
 #include <QApplication>
+#include <QStringList>
+
+#include "CNotaraApp.h"
+#include "QtUserDialogs.h"
+
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  return 0;
+  const QStringList arguments = QApplication::arguments();
+  QtUserDialogs dialogs;
+  CNotaraApp notara(dialogs);
+  if (!notara.Start(arguments.size() > 1 ? arguments.at(1) : QString())) return 0;
+  const int code = QApplication::exec();
+  notara.Shutdown();
+  return code;
 }
