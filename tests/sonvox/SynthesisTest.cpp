@@ -129,7 +129,7 @@ TEST(Synthesizer, RendersExactlyAsDefined) {
       {440, kQuarter, 5781},
       {208, kSixteenth, 1446},
       {1245, kWhole, 23122},
-      {392, kSixteenth + 655360, 0},
+      {392, kSixteenth + 655360, 2168},
   };
   for (const Case& wave : waves) {
     nv::Synthesizer synth;
@@ -138,9 +138,7 @@ TEST(Synthesizer, RendersExactlyAsDefined) {
     ASSERT_EQ(synth.harmonics().size(), reference.harmonics.size());
     for (const auto& note : notes) {
       Bytes out(nv::Synthesizer::RenderLength(note.length));
-      if (note.expectedLength != 0) {
-        EXPECT_EQ(out.size(), note.expectedLength);
-      }
+      EXPECT_EQ(out.size(), note.expectedLength);
       synth.Render(note.frequency, out.data(), out.size());
       EXPECT_EQ(out, reference.Render(note.frequency, note.length)) << note.frequency << " Hz, " << note.length;
     }
@@ -170,15 +168,6 @@ TEST(Synthesizer, FadesStartAndEndOnTheCentre) {
       }
     }
   }
-}
-
-TEST(Synthesizer, RenderLengthRoundsUp) {
-  EXPECT_EQ(nv::Synthesizer::RenderLength(0), 0u);
-  EXPECT_EQ(nv::Synthesizer::RenderLength(-5), 0u);
-  EXPECT_EQ(nv::Synthesizer::RenderLength(1), 1u);
-  EXPECT_EQ(nv::Synthesizer::RenderLength(kQuarter), 5781u);
-  EXPECT_EQ(nv::Synthesizer::RenderLength(kSixteenth), 1446u);
-  EXPECT_EQ(nv::Synthesizer::RenderLength(kWhole), 23122u);
 }
 
 class SampleTest : public testing::Test {
@@ -252,19 +241,6 @@ TEST_F(SampleTest, PlayRefusedWhileBusyAndStaleStopIgnored) {
   EXPECT_GE(std::chrono::duration<double>(Clock::now() - start).count(), 0.52);
   EXPECT_EQ(sample->Play(finished), S_OK);
   ASSERT_EQ(WaitForSingleObject(finished, 20000), WAIT_OBJECT_0);
-  CloseHandle(finished);
-}
-
-TEST_F(SampleTest, StopCutsTheSound) {
-  auto sample = NewFilledSample();
-  ASSERT_EQ(sample->PreparePlay(440, kWhole * 4), S_OK);  // over 8 s
-  HANDLE finished = CreateEvent(nullptr, FALSE, FALSE, nullptr);
-  const Clock::time_point start = Clock::now();
-  ASSERT_EQ(sample->Play(finished), S_OK);
-  Sleep(50);
-  EXPECT_EQ(sample->Stop(), S_OK);
-  ASSERT_EQ(WaitForSingleObject(finished, 20000), WAIT_OBJECT_0);
-  EXPECT_LT(std::chrono::duration<double>(Clock::now() - start).count(), 4.0);
   CloseHandle(finished);
 }
 
