@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <mutex>
+#include <new>
 
 namespace {
 
@@ -78,7 +79,9 @@ std::unique_ptr<WaveOutAlsaPcm> WaveOutAlsaPcm::Open(const std::string& name, un
     *badFormat = true;
     return nullptr;
   }
-  return std::unique_ptr<WaveOutAlsaPcm>(new (std::nothrow) WaveOutAlsaPcm(pcm, capacity));
+  std::unique_ptr<WaveOutAlsaPcm> owner(new (std::nothrow) WaveOutAlsaPcm(pcm, capacity));
+  if (!owner) snd_pcm_close(pcm);
+  return owner;
 }
 
 bool WaveOutAlsaPcm::CanOpen(const std::string& name) {
