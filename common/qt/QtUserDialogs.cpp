@@ -104,6 +104,15 @@ QString QtUserDialogs::OpenFileName(QWidget* owner, const FileDialogRequest& req
   return Chosen(dialog);
 }
 
+QStringList QtUserDialogs::OpenFileNames(QWidget* owner, const FileDialogRequest& request) {
+  QFileDialog dialog(owner);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFiles);
+  Prepare(dialog, request);
+  if (dialog.exec() != QDialog::Accepted) return {};
+  return dialog.selectedFiles();
+}
+
 QString QtUserDialogs::SaveFileName(QWidget* owner, const FileDialogRequest& request) {
   QFileDialog dialog(owner);
   dialog.setAcceptMode(QFileDialog::AcceptSave);

@@ -9,6 +9,7 @@ class QtUserDialogs : public UserDialogs {
   int MessageBox(QWidget* owner, const QString& text, const QString& caption, UINT type) override;
   QString OpenFileName(QWidget* owner, const FileDialogRequest& request) override;
   QString SaveFileName(QWidget* owner, const FileDialogRequest& request) override;
+  QStringList OpenFileNames(QWidget* owner, const FileDialogRequest& request) override;
   bool ChooseColor(QWidget* owner, QColor& colour, QColor (&custom)[16]) override;
   bool ChooseFont(QWidget* owner, QFont& font) override;
   int Exec(QDialog& dialog) override;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <utility>
 #include <vector>
 
@@ -51,6 +52,13 @@ class UserDialogs {
   // accepts only an existing file; saving asks before replacing one.
   virtual QString OpenFileName(QWidget* owner, const FileDialogRequest& request) = 0;
   virtual QString SaveFileName(QWidget* owner, const FileDialogRequest& request) = 0;
+  // Several existing files at once, full paths in the order the dialog
+  // returns them; empty when the user cancels. Without an override it asks
+  // for one file through OpenFileName.
+  virtual QStringList OpenFileNames(QWidget* owner, const FileDialogRequest& request) {
+    const QString one = OpenFileName(owner, request);
+    return one.isEmpty() ? QStringList() : QStringList{one};
+  }
 
   // true with colour replaced when the user accepts. custom: the chooser's
   // 16 custom colours, read and written back.

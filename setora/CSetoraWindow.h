@@ -1,0 +1,144 @@
+// The set editor's window: one dialog with the melody list, the set and
+// block size displays, the command buttons and the menu. Every command turns
+// into document-thread requests; afterwards the title, the displays and the
+// enabled states of buttons and menu items are refreshed together from the
+// command-state table.
+//
+// The list mirrors the document: item i shows melody i as "%d. %s  " and
+// keeps the melody's name, note count and the item text's width, so the
+// sizes and the list's horizontal extent need no further requests.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <QTimer>
+#include <array>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "CCommandStatesU.h"
+#include "platform/Types.h"
+
+class CAppPathU;
+class CSetoraDocThread;
+class CSizeDisplay;
+class QAction;
+class QListWidget;
+class QListWidgetItem;
+class QMenuBar;
+class QPushButton;
+class UserDialogs;
+
+class CSetoraWindow : public QDialog {
+  Q_OBJECT
+
+ public:
+  // Rows of the command-state table, the closing row included.
+  static constexpr std::size_t kCommandRows = 14;
+  // How often a playing melody is asked whether it has ended.
+  static constexpr int kPlayPollMs = 250;
+  // The longest Stop waits for the melody to fall silent; the playback timer
+  // goes on watching one that takes longer.
+  static constexpr int kStopWaitMs = 10000;
+
+  // Shows a help topic (file, topic inside it); false when it cannot.
+  using HelpViewer = std::function<bool(const QString& file, const QString& topic)>;
+
+  // The document thread must run and hold a document.
+  CSetoraWindow(CSetoraDocThread& doc, CAppPathU& paths, UserDialogs& dialogs, QWidget* parent = nullptr);
+  ~CSetoraWindow() override;
+
+  // The dialog's initialisation: the title and the states, with the focus
+  // on Add melody.
+  void Initialise();
+
+  // Runs a command as its menu item, shortcut or button does, then
+  // refreshes; a disabled command does nothing.
+  void RunCommand(int id);
+  // One tick of the playback timer: ends the playing state once the melody
+  // has finished.
+  void PollPlayback();
+
+  void SetHelpViewer(HelpViewer viewer) { helpViewer_ = std::move(viewer); }
+
+  QAction* Action(int id) const;
+  // The dialog button of a command; null for a command without one.
+  QPushButton* Button(int id) const;
+  QListWidget* List() const { return list_; }
+  LONG SetSize() const;
+  LONG BlockSize() const;
+  // The widest item text in pixels, the list's horizontal extent.
+  int HorizontalExtent() const { return widestItem_; }
+  bool IsPlaying() const { return playing_; }
+  bool HasFile() const { return hasFile_; }
+
+ protected:
+  // The close box: Exit, which asks about unsaved changes first.
+  void reject() override;
+  // Escape does not end the program.
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void BuildMenu(QMenuBar* bar);
+  void BuildControls();
+  QPushButton* AddButton(int id, const char* icon);
+
+  void Refresh(QWidget* focus);
+  void UpdateTitle();
+  void UpdateSizes();
+  void ApplySelectionRules();
+  void OnSelectionChanged();
+  std::vector<int> SelectedRows() const;
+
+  // Sets the text, name, note count and width of the item in row from
+  // melody row of the document.
+  void LoadItem(QListWidgetItem* item, int row);
+  void AppendItem();
+  void SetItemNumber(QListWidgetItem* item, int row);
+  void RebuildList();
+  void RenumberFrom(int row);
+  void RecomputeExtent();
+  void SelectOnly(int row);
+
+  std::string DocumentPath();
+  void ShowError(const QString& text);
+  bool ConfirmDiscard();
+
+  void NewSet();
+  void OpenSet();
+  bool Save();
+  void SaveAs();
+  void SaveMelody();
+  void Exit();
+  void AddMelodies();
+  void DeleteMelodies();
+  void MoveMelody(bool up);
+  void Play();
+  void Stop();
+  void EndPlayback();
+  void Help();
+  void About();
+
+  CSetoraDocThread& doc_;
+  CAppPathU& paths_;
+  UserDialogs& dialogs_;
+  std::array<CommandState, kCommandRows> rows_;
+  CCommandStatesU states_;
+  std::map<int, QAction*> actions_;
+  std::map<int, QPushButton*> buttons_;
+  std::map<int, std::function<void()>> handlers_;
+  QListWidget* list_ = nullptr;
+  CSizeDisplay* setSize_ = nullptr;
+  CSizeDisplay* blockSize_ = nullptr;
+  QTimer playTimer_;
+  HelpViewer helpViewer_;
+
+  QWidget* focus_ = nullptr;  // where a command wants the focus afterwards
+  bool hasFile_ = false;
+  bool playing_ = false;
+  int playingIndex_ = -1;
+  int widestItem_ = 0;
+  bool closing_ = false;
+};
