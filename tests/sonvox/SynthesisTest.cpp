@@ -204,12 +204,17 @@ TEST_F(SampleTest, RefusalsCarryTheirTexts) {
   EXPECT_EQ(TakeErrorText(), u"Образец не готов к воспроизведению.\nНеобходимо вызвать метод PreparePlay.\n");
 }
 
-TEST_F(SampleTest, FillWithoutAudioDeviceFails) {
-  UseAudioDevice("nv_no_such_pcm");
-  auto sample = NewSample();
-  ArrayVariant wave(VT_UI1, ClientSinePeriod());
-  EXPECT_EQ(sample->Fill(wave.get(), kClientRate, kClientFrequency), E_FAIL);
-  EXPECT_EQ(TakeErrorText(), u"Аудио-устройство отсутсвует\n");
+TEST(SampleWithoutDevice, FillFails) {
+  // Without "AudioDevice" the ALSA default PCM is used, which a machine
+  // without a sound card lacks; a PCM that does not exist is lacking anywhere.
+  for (const char* name : {"", "nv_no_such_pcm"}) {
+    if (*name != '\0') UseAudioDevice(name);
+    if (waveOutGetNumDevs() != 0) continue;  // this machine has a sound card
+    auto sample = NewSample();
+    ArrayVariant wave(VT_UI1, ClientSinePeriod());
+    EXPECT_EQ(sample->Fill(wave.get(), kClientRate, kClientFrequency), E_FAIL) << name;
+    EXPECT_EQ(TakeErrorText(), u"Аудио-устройство отсутсвует\n") << name;
+  }
 }
 
 TEST_F(SampleTest, RefillReplacesTheTimbre) {
