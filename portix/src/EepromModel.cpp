@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <system_error>
 #include <utility>
 
 namespace portix {
@@ -94,7 +95,7 @@ bool EepromModel::IsSupportedSize(size_t size) {
 }
 
 std::unique_ptr<EepromModel> EepromModel::Open(const std::string& path, size_t newSize, BusClock& clock,
-                                               std::string* error) {
+                                               std::string* error, WriteBack writeBack) {
   struct stat info {};
   if (stat(path.c_str(), &info) != 0) {
     if (errno != ENOENT) {
@@ -122,11 +123,11 @@ std::unique_ptr<EepromModel> EepromModel::Open(const std::string& path, size_t n
     *error = SystemError("cannot read", path);
     return nullptr;
   }
-  return std::unique_ptr<EepromModel>(new EepromModel(fd.release(), std::move(memory), clock));
+  return std::unique_ptr<EepromModel>(new EepromModel(fd.release(), std::move(memory), clock, writeBack));
 }
 
-EepromModel::EepromModel(int fd, std::vector<BYTE> memory, BusClock& clock)
-    : fd_(fd), memory_(std::move(memory)), clock_(clock) {
+EepromModel::EepromModel(int fd, std::vector<BYTE> memory, BusClock& clock, WriteBack writeBack)
+    : fd_(fd), memory_(std::move(memory)), clock_(clock), writeBack_(writeBack) {
   const size_t size = memory_.size();
   pageSize_ = size == 512 ? 16 : size == 65536 ? 128 : 64;
   addressBytes_ = size == 512 ? 1 : 2;
@@ -135,7 +136,20 @@ EepromModel::EepromModel(int fd, std::vector<BYTE> memory, BusClock& clock)
 }
 
 EepromModel::~EepromModel() {
+  Sync();
   close(fd_);
+}
+
+void EepromModel::Sync() {
+  if (pendingWrite_.valid()) pendingWrite_.wait();
+}
+
+void EepromModel::FinishWriteBack() {
+  if (pendingWrite_.valid() && !pendingWrite_.get()) {
+    failed_ = true;
+    pullData_ = false;
+    phase_ = Phase::kIdle;
+  }
 }
 
 void EepromModel::OnLines(bool clockHigh, bool dataHigh) {
@@ -158,6 +172,8 @@ void EepromModel::OnLines(bool clockHigh, bool dataHigh) {
 }
 
 void EepromModel::OnStart() {
+  FinishWriteBack();
+  if (failed_) return;
   // A start in the middle of a write abandons it, as the real part does.
   phase_ = Phase::kSelect;
   bit_ = 0;
@@ -286,15 +302,28 @@ void EepromModel::Commit() {
   }
   dirty_.assign(pageSize_, false);
   anyDirty_ = false;
+  busyUntil_ = clock_.Counter() + kWriteCycleMicroseconds * clock_.Frequency() / 1'000'000;
+
   // A write that cannot be saved must not look stored: the part falls silent
   // and every later transfer fails.
-  if (!WriteAll(fd_, memory_.data() + pageBase_, pageSize_, static_cast<off_t>(pageBase_)) || fdatasync(fd_) != 0) {
+  std::vector<BYTE> page(memory_.begin() + static_cast<long>(pageBase_),
+                         memory_.begin() + static_cast<long>(pageBase_ + pageSize_));
+  auto save = [fd = fd_, offset = static_cast<off_t>(pageBase_), page = std::move(page)] {
+    return WriteAll(fd, page.data(), page.size(), offset) && fdatasync(fd) == 0;
+  };
+  if (writeBack_ == WriteBack::kInBackground) {
+    try {
+      pendingWrite_ = std::async(std::launch::async, save);
+      return;
+    } catch (const std::system_error&) {
+      // No thread to be had: save on the spot.
+    }
+  }
+  if (!save()) {
     failed_ = true;
     pullData_ = false;
     phase_ = Phase::kIdle;
-    return;
   }
-  busyUntil_ = clock_.Counter() + kWriteCycleMicroseconds * clock_.Frequency() / 1'000'000;
 }
 
 }  // namespace portix

@@ -23,7 +23,11 @@ std::unique_ptr<PortSession> PortSession::Open(const PortSpec& spec, std::string
       } else {
         session->clock_ = std::make_unique<RealClock>();
       }
-      session->memory_ = EepromModel::Open(spec.path, spec.newImageSize, *session->clock_, error);
+      // With real timing the host pauses before each page write, long
+      // enough to have the previous page saved in the background meanwhile.
+      session->memory_ =
+          EepromModel::Open(spec.path, spec.newImageSize, *session->clock_, error,
+                            spec.fastTiming ? EepromModel::WriteBack::kAtStop : EepromModel::WriteBack::kInBackground);
       if (!session->memory_) return nullptr;
       session->lines_ = std::make_unique<SimulatedLines>(session->memory_.get());
       break;

@@ -7,11 +7,14 @@
 //   64 KByte      the same with 128-byte pages.
 // Addresses wrap at the memory size; sequential reads run on through the
 // whole memory; page writes wrap inside their page. After each completed
-// write (stop condition after at least one data byte) the page is written
-// back to the file durably and the part ignores its select byte for its
-// write cycle of 5 ms.
+// write (stop condition after at least one data byte) the part ignores its
+// select byte for its write cycle of 5 ms, and the page is written back to
+// the file durably: at once, or in the background while the host pauses,
+// in which case the next start condition waits until it is on disk. Either
+// way no later transaction completes before the write is durable.
 #pragma once
 
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,12 +30,16 @@ class EepromModel final : public BusDevice {
 
   static bool IsSupportedSize(size_t size);
 
+  enum class WriteBack { kAtStop, kInBackground };
+
   // Opens the image, or creates it filled with 0xFF with newSize bytes when
   // it does not exist. Null on failure with *error set: an unsupported size,
   // or a file that cannot be read, created or opened for writing.
-  static std::unique_ptr<EepromModel> Open(const std::string& path, size_t newSize, BusClock& clock,
-                                           std::string* error);
+  static std::unique_ptr<EepromModel> Open(const std::string& path, size_t newSize, BusClock& clock, std::string* error,
+                                           WriteBack writeBack = WriteBack::kAtStop);
   ~EepromModel() override;
+  // Waits for a write-back in progress (the file is complete afterwards).
+  void Sync();
   EepromModel(const EepromModel&) = delete;
   EepromModel& operator=(const EepromModel&) = delete;
 
@@ -46,7 +53,7 @@ class EepromModel final : public BusDevice {
  private:
   enum class Phase { kIdle, kSelect, kAddress, kData, kTransmit };
 
-  EepromModel(int fd, std::vector<BYTE> memory, BusClock& clock);
+  EepromModel(int fd, std::vector<BYTE> memory, BusClock& clock, WriteBack writeBack);
 
   void OnStart();
   void OnStop();
@@ -59,10 +66,14 @@ class EepromModel final : public BusDevice {
   void LoadNextByte();
   void DriveBit() { pullData_ = !((txByte_ >> (7 - bit_)) & 1); }
   void Commit();
+  // Collects the background write-back; a failed one makes the part fall silent.
+  void FinishWriteBack();
 
   int fd_;
   std::vector<BYTE> memory_;
   BusClock& clock_;
+  WriteBack writeBack_;
+  std::future<bool> pendingWrite_;
   size_t pageSize_;
   int addressBytes_;
 

@@ -1,0 +1,246 @@
+// The doorbell device stack with the real bit timing: a full 32 KByte set
+// written through the bell object (appends of 30-note melodies until the
+// device refuses) and read back, through the bus library and the virtual
+// doorbell. Each phase is set against the floor its timing fixes: 11 us of
+// busy waiting per bit, nine bits per byte on the bus (select, address and
+// data bytes), and a 10 ms pause before each written page. The bus traffic
+// of the floor is counted by running the same procedures once in simulated
+// time.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "BellMemory29.h"
+#include "chimox/Chimox.h"
+#include "platform/Kernel.h"
+#include "platform/Library.h"
+#include "platform/MessageQueue.h"
+#include "platform/Registry.h"
+#include "portix/EepromModel.h"
+#include "portix/PortSpec.h"
+#include "portix/Portix.h"
+#include "portix/RealClock.h"
+#include "portix/SimulatedLines.h"
+#include "portix/TwoWireBus.h"
+#include "portix/VirtualClock.h"
+#include "sonvox/Sonvox.h"
+
+namespace {
+
+constexpr size_t kImageSize = 32768;
+constexpr int kNotesPerMelody = 30;
+constexpr double kSecondsPerByte = 9 * 11e-6;
+constexpr double kSecondsPerPage = 10e-3;
+
+std::filesystem::path g_work;
+
+std::string ModuleDir() {
+  return NV_BENCH_BIN_DIR;
+}
+
+void SetPort(const std::string& port) {
+  HKEY key = nullptr;
+  if (RegCreateKeyEx(HKEY_CURRENT_USER, portix::kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+      ERROR_SUCCESS) {
+    std::abort();
+  }
+  RegSetValueEx(key, portix::kPortValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(port.c_str()),
+                static_cast<DWORD>(port.size() + 1));
+  RegCloseKey(key);
+}
+
+bool RegisterModule(const char* name) {
+  HMODULE module = LoadLibrary((ModuleDir() + "/" + name).c_str());
+  if (!module) return false;
+  auto registerServer = reinterpret_cast<LPFNREGISTERSERVER>(GetProcAddress(module, "DllRegisterServer"));
+  const bool ok = registerServer && registerServer() == S_OK;
+  FreeLibrary(module);
+  return ok;
+}
+
+IMelody* NewMelody(int seed) {
+  IMelody* melody = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_Melody, nullptr, CLSCTX_INPROC_SERVER, IID_IMelody,
+                              reinterpret_cast<void**>(&melody)))) {
+    return nullptr;
+  }
+  for (int i = 0; i < kNotesPerMelody; ++i) {
+    melody->InsertNoteValues(static_cast<SHORT>((seed * 7 + i * 5) % 32), static_cast<SHORT>(i % 5),
+                             static_cast<SHORT>(i % 3 == 0 ? FLAG_DOT : 0));
+  }
+  return melody;
+}
+
+// Counts the bus bytes and written pages of the procedures, in simulated time.
+class CountingPort final : public chimox::BusPort {
+ public:
+  explicit CountingPort(const std::string& image) {
+    std::string error;
+    memory_ = portix::EepromModel::Open(image, kImageSize, clock_, &error);
+    lines_ = std::make_unique<portix::SimulatedLines>(memory_.get());
+    bus_ = std::make_unique<portix::TwoWireBus>(*lines_, clock_);
+  }
+  bool Transfer(DWORD code, const BYTE* input, DWORD inputLength, BYTE* output, DWORD outputLength) override {
+    bytes += 1 + (code == IOCTL_BUS_READ ? outputLength : inputLength - 2);
+    return bus_->Transfer(code, input, inputLength, output, outputLength).ok;
+  }
+  void Pause(DWORD milliseconds) override {
+    ++pages;
+    clock_.Advance(milliseconds * 1000);
+  }
+  double Floor() const { return static_cast<double>(bytes) * kSecondsPerByte + pages * kSecondsPerPage; }
+  size_t bytes = 0;
+  size_t pages = 0;
+
+ private:
+  portix::VirtualClock clock_;
+  std::unique_ptr<portix::EepromModel> memory_;
+  std::unique_ptr<portix::SimulatedLines> lines_;
+  std::unique_ptr<portix::TwoWireBus> bus_;
+};
+
+struct AlwaysOn final : chimox::Progress {
+  bool Reached(int) override { return true; }
+};
+
+// The floors of writing and of reading back the full set.
+std::pair<double, double> Floors(int* melodies) {
+  const std::string image = (g_work / "floor.bin").string();
+  std::filesystem::remove(image);
+  CountingPort port(image);
+  chimox::BellMemory29 memory(port);
+  AlwaysOn progress;
+  BellInfo info{};
+  memory.ReadStatus(info, progress);
+  info.currentMelody = 1;
+  info.selectionMode = BELL_MODE_SEQUENTIAL;
+  port.bytes = port.pages = 0;
+  for (int m = 0;; ++m) {
+    IMelody* melody = NewMelody(m);
+    const int code = memory.AppendMelody(melody, info, false, progress);
+    melody->Release();
+    if (code != BELL_ERR_NONE) break;
+  }
+  const double write = port.Floor();
+  *melodies = info.melodyCount;
+  port.bytes = port.pages = 0;
+  for (LONG n = 1; n <= info.melodyCount; ++n) {
+    IMelody* melody = NewMelody(0);
+    melody->Clear();
+    memory.ReadMelody(melody, n, info, progress);
+    melody->Release();
+  }
+  return {write, port.Floor()};
+}
+
+// Waits for the operation's last message; its error code.
+LPARAM WaitForEnd(MessageQueue& queue) {
+  MessageQueue::Message message{};
+  while (queue.Get(&message, INFINITE)) {
+    if (message.lParam != 0 || HIWORD(message.wParam) == 100) return message.lParam;
+  }
+  return -1;
+}
+
+void BM_FullSetWriteAndReadBack(benchmark::State& state) {
+  int melodies = 0;
+  const auto [writeFloor, readFloor] = Floors(&melodies);
+  MessageQueue queue;
+  NotifyTarget target{WM_APP, queue.Window()};
+  double writeSeconds = 0;
+  double readSeconds = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    const std::string image = (g_work / "bell.bin").string();
+    std::filesystem::remove(image);
+    SetPort("virtual:" + image + "?size=32768");
+    IBell_ver2_9* bell = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_Bell, nullptr, CLSCTX_INPROC_SERVER, IID_IBell_ver2_9,
+                                reinterpret_cast<void**>(&bell)))) {
+      state.SkipWithError("no bell object");
+      return;
+    }
+    BellInfo info{};
+    bell->ReadInfo(&info, &target);
+    WaitForEnd(queue);
+    info.currentMelody = 1;
+    info.selectionMode = BELL_MODE_SEQUENTIAL;
+    state.ResumeTiming();
+
+    auto start = std::chrono::steady_clock::now();
+    for (int m = 0;; ++m) {
+      IMelody* melody = NewMelody(m);
+      bell->AddMelody(melody, &info, &target, 0);
+      const LPARAM code = WaitForEnd(queue);
+      melody->Release();
+      if (code != BELL_ERR_NONE) break;
+    }
+    auto middle = std::chrono::steady_clock::now();
+    for (LONG n = 1; n <= info.melodyCount; ++n) {
+      IMelody* melody = NewMelody(0);
+      melody->Clear();
+      bell->ReadMelody(melody, n, &info, &target);
+      WaitForEnd(queue);
+      melody->Release();
+    }
+    auto end = std::chrono::steady_clock::now();
+    writeSeconds = std::chrono::duration<double>(middle - start).count();
+    readSeconds = std::chrono::duration<double>(end - middle).count();
+    if (info.melodyCount != melodies) state.SkipWithError("the set does not match the counted one");
+    bell->Release();
+  }
+  state.counters["melodies"] = melodies;
+  state.counters["write_s"] = writeSeconds;
+  state.counters["write_floor_s"] = writeFloor;
+  state.counters["write_over_floor"] = writeSeconds / writeFloor;
+  state.counters["read_s"] = readSeconds;
+  state.counters["read_floor_s"] = readFloor;
+  state.counters["read_over_floor"] = readSeconds / readFloor;
+}
+BENCHMARK(BM_FullSetWriteAndReadBack)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+// One sequential read of 1 KByte on the bus with the real bit timing.
+void BM_BusReadKByte(benchmark::State& state) {
+  portix::RealClock clock;
+  std::string error;
+  auto memory = portix::EepromModel::Open((g_work / "kbyte.bin").string(), kImageSize, clock, &error);
+  portix::SimulatedLines lines(memory.get());
+  portix::TwoWireBus bus(lines, clock);
+  const BYTE address[] = {0xA0, 0, 0, 0};
+  const BYTE read[] = {0xA1, 1};
+  std::vector<BYTE> out(1024);
+  for (auto _ : state) {
+    bus.Transfer(IOCTL_BUS_WRITE, address, sizeof address, nullptr, 0);
+    bus.Transfer(IOCTL_BUS_READ, read, sizeof read, out.data(), 1024);
+  }
+  const double floor = (3 + 1 + 1024) * kSecondsPerByte;
+  state.counters["floor_ms"] = floor * 1e3;
+  state.counters["us_per_byte"] = benchmark::Counter(1028.0 * static_cast<double>(state.iterations()),
+                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_BusReadKByte)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // A private registry and image folder for the run.
+  char pattern[] = "/tmp/doorbell-bench-XXXXXX";
+  if (!mkdtemp(pattern)) return 1;
+  g_work = pattern;
+  setenv("XDG_CONFIG_HOME", pattern, 1);
+  if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)) || !RegisterModule(CHIMOX_MODULE) ||
+      !RegisterModule(SONVOX_MODULE)) {
+    return 1;
+  }
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  CoUninitialize();
+  std::filesystem::remove_all(g_work);
+  return 0;
+}
