@@ -379,7 +379,7 @@ bool RegistryTree::Erase(std::string_view path) {
 const RegistryValue* RegistryTree::FindValue(const RegistryKey& key, std::string_view name) {
   const std::string folded = Fold(name);
   for (const RegistryValue& value : key.values) {
-    if (Fold(value.name) == folded) return &value;
+    if (value.folded == folded) return &value;
   }
   return nullptr;
 }
@@ -388,7 +388,7 @@ void RegistryTree::SetValue(RegistryKey& key, std::string_view name, DWORD type,
   if (type == REG_SZ) data = TextData(DataText(data));
   auto* value = const_cast<RegistryValue*>(FindValue(key, name));
   if (!value) {
-    key.values.push_back(RegistryValue{std::string(name), type, std::move(data)});
+    key.values.push_back(RegistryValue{std::string(name), Fold(name), type, std::move(data)});
     return;
   }
   value->type = type;
@@ -397,8 +397,8 @@ void RegistryTree::SetValue(RegistryKey& key, std::string_view name, DWORD type,
 
 bool RegistryTree::EraseValue(RegistryKey& key, std::string_view name) {
   const std::string folded = Fold(name);
-  const auto it = std::find_if(key.values.begin(), key.values.end(),
-                               [&](const RegistryValue& v) { return Fold(v.name) == folded; });
+  const auto it =
+      std::find_if(key.values.begin(), key.values.end(), [&](const RegistryValue& v) { return v.folded == folded; });
   if (it == key.values.end()) return false;
   key.values.erase(it);
   return true;

@@ -14,7 +14,8 @@
 namespace nv::platform {
 
 struct RegistryValue {
-  std::string name;  // "" is the default value
+  std::string name;    // "" is the default value
+  std::string folded;  // name in the case used for comparisons
   DWORD type = 0;
   std::vector<BYTE> data;  // REG_SZ: UTF-8 text and its NUL
 };

@@ -47,14 +47,6 @@ TEST(Bstr, AllocStringStopsAtNulAndNullGivesNull) {
   SysFreeString(nullptr);
 }
 
-TEST(Bstr, NullSourceWithLengthGivesZeroedString) {
-  BSTR s = SysAllocStringLen(nullptr, 4);
-  ASSERT_NE(s, nullptr);
-  EXPECT_EQ(SysStringLen(s), 4u);
-  for (int i = 0; i <= 4; ++i) EXPECT_EQ(s[i], u'\0');
-  SysFreeString(s);
-}
-
 TEST(Bstr, OddByteLengthKeepsByteCountAndNul) {
   BSTR s = SysAllocStringByteLen("abc", 3);
   ASSERT_NE(s, nullptr);

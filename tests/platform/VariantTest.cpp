@@ -77,23 +77,6 @@ TEST(SafeArray, ElementsOutsideBoundsAreRefused) {
   SafeArrayDestroy(array);
 }
 
-TEST(SafeArray, FirstIndexVariesFastestInTwoDimensions) {
-  SAFEARRAYBOUND bounds[2] = {{2, 0}, {3, 10}};
-  SAFEARRAY* array = SafeArrayCreate(VT_I4, 2, bounds);
-  ASSERT_NE(array, nullptr);
-  LONG upper = 0;
-  SafeArrayGetUBound(array, 2, &upper);
-  EXPECT_EQ(upper, 12);
-  LONG indices[2] = {1, 11};
-  LONG value = 99;
-  ASSERT_EQ(SafeArrayPutElement(array, indices, &value), S_OK);
-  void* data = nullptr;
-  SafeArrayAccessData(array, &data);
-  EXPECT_EQ(static_cast<LONG*>(data)[1 + 1 * 2], 99);
-  SafeArrayUnaccessData(array);
-  SafeArrayDestroy(array);
-}
-
 TEST(Variant, CopyDuplicatesStringsAndArraysAndClearFreesThem) {
   VARIANT text, bytes, copy;
   VariantInit(&text);
@@ -137,22 +120,6 @@ TEST(Variant, ClearRefusesLockedArrayAndUnknownType) {
   EXPECT_EQ(VariantClear(&v), S_OK);
   v.vt = 0x7F;
   EXPECT_EQ(VariantClear(&v), DISP_E_BADVARTYPE);
-}
-
-TEST(SafeArray, StringArrayOwnsCopiesOfItsElements) {
-  SAFEARRAY* array = SafeArrayCreateVector(VT_BSTR, 0, 2);
-  BSTR source = SysAllocString(u"до");
-  LONG index = 1;
-  ASSERT_EQ(SafeArrayPutElement(array, &index, source), S_OK);
-  SysFreeString(source);
-  SAFEARRAY* copy = nullptr;
-  ASSERT_EQ(SafeArrayCopy(array, &copy), S_OK);
-  SafeArrayDestroy(array);
-  BSTR out = nullptr;
-  ASSERT_EQ(SafeArrayGetElement(copy, &index, &out), S_OK);
-  EXPECT_EQ(std::u16string(out), u"до");
-  SysFreeString(out);
-  SafeArrayDestroy(copy);
 }
 
 }  // namespace
