@@ -14,8 +14,8 @@ QFont DigitFont() {
 
 }  // namespace
 
-CSizeDisplay::CSizeDisplay(QWidget* parent) : QWidget(parent) {
-  setAttribute(Qt::WA_OpaquePaintEvent);
+CSizeDisplay::CSizeDisplay(QWidget* parent) : QFrame(parent) {
+  setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
@@ -27,13 +27,17 @@ void CSizeDisplay::SetValue(LONG value) {
 
 QSize CSizeDisplay::sizeHint() const {
   const QFontMetrics metrics(DigitFont());
-  return {metrics.horizontalAdvance(QStringLiteral("0000000")), metrics.height() + 8};
+  const int frame = 2 * frameWidth();
+  return {metrics.horizontalAdvance(QStringLiteral("0000000")) + frame, metrics.height() + 10 + frame};
 }
 
-void CSizeDisplay::paintEvent(QPaintEvent*) {
-  QPainter painter(this);
-  painter.fillRect(rect(), palette().color(QPalette::Button));
-  painter.setFont(DigitFont());
-  painter.setPen(QColor::fromRgb(kDigitColour));
-  painter.drawText(rect(), Qt::AlignCenter, QString::number(value_));
+void CSizeDisplay::paintEvent(QPaintEvent* event) {
+  {
+    QPainter painter(this);
+    painter.fillRect(contentsRect(), palette().color(QPalette::Button));
+    painter.setFont(DigitFont());
+    painter.setPen(QColor::fromRgb(kDigitColour));
+    painter.drawText(contentsRect(), Qt::AlignCenter, QString::number(value_));
+  }
+  QFrame::paintEvent(event);
 }

@@ -1,12 +1,12 @@
 // A size display of the set editor: a number of note symbols drawn centred
-// on the button face in large green digits.
+// on the button face in large green digits, inside a sunken frame.
 #pragma once
 
-#include <QWidget>
+#include <QFrame>
 
 #include "platform/Types.h"
 
-class CSizeDisplay : public QWidget {
+class CSizeDisplay : public QFrame {
   Q_OBJECT
 
  public:
