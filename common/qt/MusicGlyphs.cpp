@@ -246,8 +246,8 @@ void MusicGlyphs::PaintRest(QPainter& painter, int duration) const {
       s.MoveTo(top, 0.12);
       s.LineTo(bottom, 0.16);
       for (int k = 0; k < hooks; ++k) {
-        const double t = k == 0 ? 0.0 : 1.0 / (bottom.y() - top.y());  // one step further down the stem
-        const QPointF joint = top + (bottom - top) * (t * 1.0);
+        // Each further hook joins the stem one line step lower.
+        const QPointF joint = top + (bottom - top) * (k / (bottom.y() - top.y()));
         const QPointF blob = joint + QPointF(-0.85, 0.3);
         s.MoveTo(blob + QPointF(0.15, 0.2), 0.1);
         s.CubicTo(blob + QPointF(0.45, 0.35), joint + QPointF(-0.2, 0.15), joint, 0.12);
