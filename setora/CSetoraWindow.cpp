@@ -5,15 +5,12 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
-#include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QStyledItemDelegate>
 #include <QThread>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -22,6 +19,7 @@
 #include <utility>
 
 #include "CAboutDialog.h"
+#include "CMelodyList.h"
 #include "CSetoraDocThread.h"
 #include "CSizeDisplay.h"
 #include "CWaitCursorU.h"
@@ -40,11 +38,6 @@ static void InitResources() {
 }
 
 namespace {
-
-// Item data beside the text.
-constexpr int kWidthRole = Qt::UserRole;
-constexpr int kNoteCountRole = Qt::UserRole + 1;
-constexpr int kNameRole = Qt::UserRole + 2;
 
 constexpr const char* kHelpFile = "Vireon.chm";
 constexpr const char* kHelpTopic = "edstos_about.htm";
@@ -134,24 +127,6 @@ QString FromCString(const CStringU& text) {
   return QString::fromStdU16String(std::u16string(text.View()));
 }
 
-// Sizes every row as wide as the widest item text, so the list's horizontal
-// extent follows the widest item; with uniform item sizes the view asks for
-// one row only.
-class ExtentDelegate : public QStyledItemDelegate {
- public:
-  ExtentDelegate(const int& extent, QObject* parent) : QStyledItemDelegate(parent), extent_(extent) {}
-
-  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-    QSize size = QStyledItemDelegate::sizeHint(option, index);
-    const int margins = size.width() - index.data(kWidthRole).toInt();
-    size.setWidth(extent_ + std::max(margins, 0));
-    return size;
-  }
-
- private:
-  const int& extent_;
-};
-
 }  // namespace
 
 CSetoraWindow::CSetoraWindow(CSetoraDocThread& doc, CAppPathU& paths, UserDialogs& dialogs, QWidget* parent)
@@ -230,13 +205,8 @@ QPushButton* CSetoraWindow::AddButton(int id, const char* icon) {
 }
 
 void CSetoraWindow::BuildControls() {
-  list_ = new QListWidget(this);
+  list_ = new CMelodyList(this);
   list_->setObjectName(QStringLiteral("melodyList"));
-  list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  list_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-  list_->setUniformItemSizes(true);
-  list_->setItemDelegate(new ExtentDelegate(widestItem_, list_));
   list_->setMinimumSize(300, 260);
   CCommandStatesU::SetControlId(list_, IDC_MELODY_LIST);
   connect(list_, &QListWidget::itemSelectionChanged, this, &CSetoraWindow::OnSelectionChanged);
@@ -341,32 +311,13 @@ void CSetoraWindow::UpdateTitle() {
       QStringLiteral("%1 - %2%3").arg(SetoraStrings::Title(), name, modified ? QStringLiteral(" *") : QString()));
 }
 
-LONG CSetoraWindow::SetSize() const {
-  LONG size = 0;
-  for (int row = 0; row < list_->count(); ++row) size += list_->item(row)->data(kNoteCountRole).toInt() + 1;
-  return size;
-}
-
-LONG CSetoraWindow::BlockSize() const {
-  LONG size = 0;
-  for (const QListWidgetItem* item : list_->selectedItems()) size += item->data(kNoteCountRole).toInt() + 1;
-  return size;
-}
-
 void CSetoraWindow::UpdateSizes() {
-  setSize_->SetValue(SetSize());
-  blockSize_->SetValue(BlockSize());
-}
-
-std::vector<int> CSetoraWindow::SelectedRows() const {
-  std::vector<int> rows;
-  for (const QModelIndex& index : list_->selectionModel()->selectedRows()) rows.push_back(index.row());
-  std::sort(rows.begin(), rows.end());
-  return rows;
+  setSize_->SetValue(list_->SetSize());
+  blockSize_->SetValue(list_->BlockSize());
 }
 
 void CSetoraWindow::ApplySelectionRules() {
-  const std::vector<int> rows = SelectedRows();
+  const std::vector<int> rows = list_->SelectedRows();
   const bool one = rows.size() == 1;
   const bool idle = !playing_;
   const int last = list_->count() - 1;
@@ -386,55 +337,27 @@ void CSetoraWindow::OnSelectionChanged() {
 
 // --- The list -----------------------------------------------------------
 
-void CSetoraWindow::SetItemNumber(QListWidgetItem* item, int row) {
-  const QString text = QStringLiteral("%1. %2  ").arg(row + 1).arg(item->data(kNameRole).toString());
-  item->setText(text);
-  item->setData(kWidthRole, QFontMetrics(list_->font()).horizontalAdvance(text));
-}
-
-void CSetoraWindow::LoadItem(QListWidgetItem* item, int row) {
+void CSetoraWindow::LoadMelody(int row, bool append) {
   CStringU name;
   LONG notes = 0;
   doc_.Send(SDM_GET_NAME, reinterpret_cast<WPARAM>(&name), row);
   doc_.Send(SDM_GET_NOTE_COUNT, reinterpret_cast<WPARAM>(&notes), row);
-  item->setData(kNameRole, FromCString(name));
-  item->setData(kNoteCountRole, static_cast<int>(notes));
-  SetItemNumber(item, row);
-}
-
-void CSetoraWindow::AppendItem() {
-  auto* item = new QListWidgetItem;
-  LoadItem(item, list_->count());
-  list_->addItem(item);
-  widestItem_ = std::max(widestItem_, item->data(kWidthRole).toInt());
+  const QSignalBlocker block(list_);
+  if (append) {
+    list_->Append(FromCString(name), notes);
+  } else {
+    list_->Replace(row, FromCString(name), notes);
+  }
 }
 
 void CSetoraWindow::RebuildList() {
-  const QSignalBlocker block(list_);
-  list_->clear();
-  widestItem_ = 0;
+  {
+    const QSignalBlocker block(list_);
+    list_->clear();
+  }
   LONG count = 0;
   doc_.Send(SDM_GET_COUNT, reinterpret_cast<WPARAM>(&count));
-  for (LONG row = 0; row < count; ++row) AppendItem();
-  list_->doItemsLayout();
-}
-
-void CSetoraWindow::RenumberFrom(int row) {
-  for (int i = row; i < list_->count(); ++i) SetItemNumber(list_->item(i), i);
-}
-
-void CSetoraWindow::RecomputeExtent() {
-  widestItem_ = 0;
-  for (int row = 0; row < list_->count(); ++row) {
-    widestItem_ = std::max(widestItem_, list_->item(row)->data(kWidthRole).toInt());
-  }
-  list_->doItemsLayout();
-}
-
-void CSetoraWindow::SelectOnly(int row) {
-  const QSignalBlocker block(list_);
-  list_->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
-  if (QListWidgetItem* item = list_->item(row)) list_->scrollToItem(item);
+  for (LONG row = 0; row < count; ++row) LoadMelody(row, true);
 }
 
 // --- Document commands --------------------------------------------------
@@ -482,13 +405,13 @@ void CSetoraWindow::OpenSet() {
     if (DocumentPath() == encoded.toStdString()) {
       RebuildList();
       hasFile_ = false;
-      if (list_->count() > 0) SelectOnly(0);
+      if (list_->count() > 0) list_->SelectOnly(0);
       ApplySelectionRules();
     }
     return;
   }
   RebuildList();
-  if (list_->count() > 0) SelectOnly(0);
+  if (list_->count() > 0) list_->SelectOnly(0);
   list_->scrollToTop();
   hasFile_ = true;
   ApplySelectionRules();
@@ -521,12 +444,12 @@ void CSetoraWindow::SaveAs() {
 }
 
 void CSetoraWindow::SaveMelody() {
-  const std::vector<int> rows = SelectedRows();
+  const std::vector<int> rows = list_->SelectedRows();
   if (rows.size() != 1) return;
   const int row = rows.front();
   FileDialogRequest request = MelodyFiles(paths_);
   // A name may hold characters a file name cannot.
-  QString name = list_->item(row)->data(kNameRole).toString();
+  QString name = list_->Name(row);
   name.replace(QLatin1Char('/'), QLatin1Char('_'));
   request.initialName = name;
   const QString path = dialogs_.SaveFileName(this, request);
@@ -576,13 +499,9 @@ void CSetoraWindow::AddMelodies() {
       ShowError(FromCString(error));
       break;
     }
-    {
-      const QSignalBlocker block(list_);
-      AppendItem();
-    }
-    SelectOnly(list_->count() - 1);
+    LoadMelody(list_->count(), true);
+    list_->SelectOnly(list_->count() - 1);
   }
-  list_->doItemsLayout();
   ApplySelectionRules();
   focus_ = list_;
 }
@@ -590,7 +509,7 @@ void CSetoraWindow::AddMelodies() {
 void CSetoraWindow::DeleteMelodies() {
   std::vector<int> rows;
   try {
-    rows = SelectedRows();
+    rows = list_->SelectedRows();
   } catch (const std::bad_alloc&) {
     ShowError(QString::fromUtf8(SetoraStrings::kNoMemory));
     return;
@@ -609,38 +528,33 @@ void CSetoraWindow::DeleteMelodies() {
     }
   }
   const int first = rows.front();
-  RenumberFrom(first);
-  RecomputeExtent();
+  list_->RenumberFrom(first);
   const int count = list_->count();
   if (count == 0) {
     focus_ = Button(IDM_ADD_MELODY);
   } else {
-    SelectOnly(std::min(first, count - 1));
+    list_->SelectOnly(std::min(first, count - 1));
     focus_ = list_;
   }
   ApplySelectionRules();
 }
 
 void CSetoraWindow::MoveMelody(bool up) {
-  const std::vector<int> rows = SelectedRows();
+  const std::vector<int> rows = list_->SelectedRows();
   if (rows.size() != 1) return;
   const int row = rows.front();
   const int other = up ? row - 1 : row + 1;
   if (other < 0 || other >= list_->count()) return;
   if (doc_.Send(up ? SDM_MOVE_UP : SDM_MOVE_DOWN, 0, row) == 0) return;
-  {
-    const QSignalBlocker block(list_);
-    LoadItem(list_->item(row), row);
-    LoadItem(list_->item(other), other);
-  }
-  RecomputeExtent();
-  SelectOnly(other);
+  LoadMelody(row, false);
+  LoadMelody(other, false);
+  list_->SelectOnly(other);
   ApplySelectionRules();
   focus_ = list_;
 }
 
 void CSetoraWindow::Play() {
-  const std::vector<int> rows = SelectedRows();
+  const std::vector<int> rows = list_->SelectedRows();
   if (rows.size() != 1) return;
   CStringU error;
   if (doc_.Send(SDM_PLAY, reinterpret_cast<WPARAM>(&error), rows.front()) == 0) {

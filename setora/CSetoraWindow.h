@@ -4,9 +4,8 @@
 // enabled states of buttons and menu items are refreshed together from the
 // command-state table.
 //
-// The list mirrors the document: item i shows melody i as "%d. %s  " and
-// keeps the melody's name, note count and the item text's width, so the
-// sizes and the list's horizontal extent need no further requests.
+// The list mirrors the document: item i shows melody i, with its name and
+// note count, so the sizes need no further requests.
 #pragma once
 
 #include <QDialog>
@@ -22,11 +21,10 @@
 #include "platform/Types.h"
 
 class CAppPathU;
+class CMelodyList;
 class CSetoraDocThread;
 class CSizeDisplay;
 class QAction;
-class QListWidget;
-class QListWidgetItem;
 class QMenuBar;
 class QPushButton;
 class UserDialogs;
@@ -66,11 +64,7 @@ class CSetoraWindow : public QDialog {
   QAction* Action(int id) const;
   // The dialog button of a command; null for a command without one.
   QPushButton* Button(int id) const;
-  QListWidget* List() const { return list_; }
-  LONG SetSize() const;
-  LONG BlockSize() const;
-  // The widest item text in pixels, the list's horizontal extent.
-  int HorizontalExtent() const { return widestItem_; }
+  CMelodyList* List() const { return list_; }
   bool IsPlaying() const { return playing_; }
   bool HasFile() const { return hasFile_; }
 
@@ -90,17 +84,12 @@ class CSetoraWindow : public QDialog {
   void UpdateSizes();
   void ApplySelectionRules();
   void OnSelectionChanged();
-  std::vector<int> SelectedRows() const;
 
-  // Sets the text, name, note count and width of the item in row from
-  // melody row of the document.
-  void LoadItem(QListWidgetItem* item, int row);
-  void AppendItem();
-  void SetItemNumber(QListWidgetItem* item, int row);
+  // Melody row of the document into the list, as a new last item or into
+  // the item of that row.
+  void LoadMelody(int row, bool append);
+  // One item per melody of the document, in order, nothing selected.
   void RebuildList();
-  void RenumberFrom(int row);
-  void RecomputeExtent();
-  void SelectOnly(int row);
 
   std::string DocumentPath();
   void ShowError(const QString& text);
@@ -129,7 +118,7 @@ class CSetoraWindow : public QDialog {
   std::map<int, QAction*> actions_;
   std::map<int, QPushButton*> buttons_;
   std::map<int, std::function<void()>> handlers_;
-  QListWidget* list_ = nullptr;
+  CMelodyList* list_ = nullptr;
   CSizeDisplay* setSize_ = nullptr;
   CSizeDisplay* blockSize_ = nullptr;
   QTimer playTimer_;
@@ -139,6 +128,5 @@ class CSetoraWindow : public QDialog {
   bool hasFile_ = false;
   bool playing_ = false;
   int playingIndex_ = -1;
-  int widestItem_ = 0;
   bool closing_ = false;
 };

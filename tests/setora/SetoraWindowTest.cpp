@@ -7,8 +7,10 @@
 #include <QElapsedTimer>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <deque>
 
+#include "CMelodyList.h"
 #include "CSetoraApp.h"
 #include "CSetoraWindow.h"
 #include "NotaraTestSupport.h"
@@ -94,7 +96,7 @@ class SetoraWindowTest : public testing::Test {
     }
     return menu;
   }
-  QListWidget* list() const { return window_->List(); }
+  CMelodyList* list() const { return window_->List(); }
 
   nvtest::TempDir dir_;
   Dialogs dialogs_;
@@ -106,8 +108,8 @@ class SetoraWindowTest : public testing::Test {
 
 TEST_F(SetoraWindowTest, StartsWithAnEmptyNewSetAndTheTableStates) {
   EXPECT_EQ(QStringLiteral("Редактор набора мелодий - Новый набор.sto"), window_->windowTitle());
-  EXPECT_EQ(0, window_->SetSize());
-  EXPECT_EQ(0, window_->BlockSize());
+  EXPECT_EQ(0, list()->SetSize());
+  EXPECT_EQ(0, list()->BlockSize());
   for (int id : {IDM_NEW, IDM_OPEN, IDM_SAVE, IDM_SAVE_AS, IDM_EXIT, IDM_ADD_MELODY, IDM_ABOUT, IDM_HELP})
     EXPECT_TRUE(Enabled(id)) << id;
   for (int id : kMelodyCommands) EXPECT_FALSE(Enabled(id)) << id;
@@ -121,15 +123,31 @@ TEST_F(SetoraWindowTest, StartsWithAnEmptyNewSetAndTheTableStates) {
 
 TEST_F(SetoraWindowTest, CountsSetAndBlockSizesInNoteSymbols) {
   Add({Mel("ten", 10), Mel("twenty", 20), Mel("empty", 0)});
-  EXPECT_EQ(33, window_->SetSize());
+  EXPECT_EQ(33, list()->SetSize());
   struct Case {
     std::initializer_list<int> selected;
     LONG block;
   } cases[] = {{{}, 0}, {{0}, 11}, {{0, 1}, 32}, {{2}, 1}, {{0, 1, 2}, 33}};
   for (const Case& c : cases) {
     Select(c.selected);
-    EXPECT_EQ(c.block, window_->BlockSize()) << c.selected.size();
+    EXPECT_EQ(c.block, list()->BlockSize()) << c.selected.size();
   }
+}
+
+TEST_F(SetoraWindowTest, ListScrollsAcrossItsWidestItem) {
+  Add({Mel(std::string(120, 'w'), 1), Mel("short", 1)});
+  QApplication::processEvents();
+  const int wide = list()->HorizontalExtent();
+  EXPECT_GT(wide, list()->viewport()->width());
+  EXPECT_GT(list()->horizontalScrollBar()->maximum(), 0);
+
+  Select({0});
+  dialogs_.answers.push_back(IDYES);
+  window_->RunCommand(IDM_DELETE_MELODY);
+  QApplication::processEvents();
+  EXPECT_LT(list()->HorizontalExtent(), wide / 10);
+  EXPECT_EQ(0, list()->horizontalScrollBar()->maximum());
+  EXPECT_EQ(QStringList{QStringLiteral("1. short  ")}, Items());
 }
 
 TEST_F(SetoraWindowTest, AddStopsAtAFailingFileKeepingTheOnesBefore) {
@@ -142,7 +160,7 @@ TEST_F(SetoraWindowTest, AddStopsAtAFailingFileKeepingTheOnesBefore) {
   EXPECT_EQ(QStringLiteral("Редактор набора мелодий"), dialogs_.boxes[0].caption);
   EXPECT_EQ(QStringList{QStringLiteral("1. a  ")}, Items());
   EXPECT_EQ(std::vector<int>{0}, SelectedRows());
-  EXPECT_EQ(3, window_->SetSize());
+  EXPECT_EQ(3, list()->SetSize());
   EXPECT_TRUE(Enabled(IDM_DELETE_MELODY));
   EXPECT_EQ(QString::fromStdString(dir_.path()) + "/", QString::fromStdString(app_.Paths().WorkDir()));
 }
@@ -184,7 +202,7 @@ TEST_F(SetoraWindowTest, DeleteRenumbersAndSelectsTheFollowingItem) {
     LONG size = 0;
     for (int row = 0; row < list()->count(); ++row)
       size += list()->item(row)->text().section('m', 1).trimmed().toInt() + 1;
-    EXPECT_EQ(size, window_->SetSize());
+    EXPECT_EQ(size, list()->SetSize());
     if (c.left == 0) {
       for (int id : kMelodyCommands) EXPECT_FALSE(Enabled(id)) << id;
       EXPECT_EQ(window_->Button(IDM_ADD_MELODY), window_->focusWidget());
@@ -305,7 +323,7 @@ TEST_F(SetoraWindowTest, SavesOpensAndSavesMelodies) {
   ASSERT_EQ(FileStatus::Ok, StoFormat::Load(path.toStdString(), set));
   ASSERT_EQ(2u, set.size());
   EXPECT_EQ(u"Вторая", set[1].name);
-  EXPECT_EQ(window_->SetSize(), StoFormat::SetSize(set));
+  EXPECT_EQ(list()->SetSize(), StoFormat::SetSize(set));
 
   // Saving again asks for no name.
   const std::size_t requests = dialogs_.fileRequests.size();
@@ -330,8 +348,8 @@ TEST_F(SetoraWindowTest, SavesOpensAndSavesMelodies) {
   EXPECT_EQ((QStringList{QStringLiteral("1. Вторая  "), QStringLiteral("2. Первая  ")}), Items());
   EXPECT_EQ(std::vector<int>{0}, SelectedRows());
   EXPECT_TRUE(window_->HasFile());
-  EXPECT_EQ(32, window_->SetSize());
-  EXPECT_GT(window_->HorizontalExtent(), 0);
+  EXPECT_EQ(32, list()->SetSize());
+  EXPECT_GT(list()->HorizontalExtent(), 0);
 }
 
 TEST_F(SetoraWindowTest, FailedOpenShowsTheErrorAndWhatWasRead) {
