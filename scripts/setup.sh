@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev qt6-svg-dev libgl-dev fonts-liberation2
   xvfb xauth
   python3-mido
+  fp-utils libchm-dev
 )
 
 missing=()
