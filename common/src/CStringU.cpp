@@ -72,7 +72,7 @@ void CStringU::Assign(std::u16string_view wide) {
   // Text after an embedded NUL is not part of a terminated string.
   if (size_t nul = wide.find(u'\0'); nul != std::u16string_view::npos) wide = wide.substr(0, nul);
   if (wide.size() > kMaxLength) wide = {};
-  std::memmove(wide_, wide.data(), wide.size() * sizeof(WCHAR));
+  if (!wide.empty()) std::memmove(wide_, wide.data(), wide.size() * sizeof(WCHAR));
   length_ = wide.size();
   wide_[length_] = 0;
 }
@@ -91,7 +91,7 @@ bool CStringU::Append(const WCHAR* wide) {
 bool CStringU::Append(std::u16string_view wide) {
   if (size_t nul = wide.find(u'\0'); nul != std::u16string_view::npos) wide = wide.substr(0, nul);
   if (length_ + wide.size() > kMaxLength) return false;
-  std::memcpy(wide_ + length_, wide.data(), wide.size() * sizeof(WCHAR));
+  if (!wide.empty()) std::memcpy(wide_ + length_, wide.data(), wide.size() * sizeof(WCHAR));
   length_ += wide.size();
   wide_[length_] = 0;
   return true;
