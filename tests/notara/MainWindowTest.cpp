@@ -417,3 +417,58 @@ TEST(ZoomFactorInput, ReadsADecimalNumberFromTheFirstNineCharacters) {
                {"abc", 0.0}, {"", 0.0},      {"1.0000000001", 1.0}, {"-1", -1.0}};
   for (const auto& c : cases) EXPECT_DOUBLE_EQ(c.value, CZoomDialog::ParseFactor(c.text)) << c.text;
 }
+
+TEST(Settings, AFirstRunAndValuesNoScreenCanUseGiveTheDefaults) {
+  CAppSetting settings;
+  settings.Load();  // no key at all
+  EXPECT_EQ(100u, settings.Zoom());
+  EXPECT_DOUBLE_EQ(1.2, settings.ZoomFactor());
+  EXPECT_TRUE(settings.SoundOnEdit());
+  EXPECT_EQ(CAppSetting::DefaultPlacement(), settings.Placement());
+  EXPECT_EQ(CAppSetting::DefaultColours(), settings.GetColours());
+  EXPECT_EQ(-35, settings.NameFont().height);
+
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyEx(HKEY_CURRENT_USER, CAppSetting::kKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                          nullptr, &key, nullptr));
+  const auto setDword = [&](const char* name, DWORD value) {
+    RegSetValueEx(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+  };
+  const auto setBinary = [&](const char* name, const void* data, DWORD size) {
+    RegSetValueEx(key, name, 0, REG_BINARY, static_cast<const BYTE*>(data), size);
+  };
+  const struct {
+    DWORD scale;
+    DWORD kzoom;
+    LONG fontHeight;
+    ULONG zoom;
+    double factor;
+    LONG height;
+  } cases[] = {
+      {150, 150, -20, 150, 1.5, -20},  // taken as stored
+      {0, 0, 0, 100, 1.2, -35},        // a zero zoom or factor would divide by zero
+      {201, 250, 100000, 100, 1.2, -35},
+      {30, 100, 300, 30, 1.0, 300},
+  };
+  for (const auto& c : cases) {
+    setDword("Scale", c.scale);
+    setDword("KZoom", c.kzoom);
+    LogFontA font = CAppSetting::DefaultNameFont();
+    font.height = c.fontHeight;
+    std::memset(font.faceName, 'A', sizeof(font.faceName));  // no terminator
+    setBinary("NmMlFont", &font, sizeof(font));
+    settings.Load();
+    EXPECT_EQ(c.zoom, settings.Zoom()) << c.scale;
+    EXPECT_DOUBLE_EQ(c.factor, settings.ZoomFactor()) << c.kzoom;
+    EXPECT_EQ(c.height, settings.NameFont().height) << c.fontHeight;
+    EXPECT_EQ('\0', settings.NameFont().faceName[31]);
+  }
+  const WindowPlacement inverted{500, 500, 100, 100, 0, 0};
+  setBinary("PlWin", &inverted, sizeof(inverted));
+  const BYTE shortColours[12] = {};
+  setBinary("Colors", shortColours, sizeof(shortColours));
+  settings.Load();
+  EXPECT_EQ(CAppSetting::DefaultPlacement(), settings.Placement());
+  EXPECT_EQ(CAppSetting::DefaultColours(), settings.GetColours());
+  RegCloseKey(key);
+}
