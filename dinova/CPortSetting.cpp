@@ -1,0 +1,48 @@
+#include "CPortSetting.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include "platform/Registry.h"
+#include "portix/PortSpec.h"
+
+std::string CPortSetting::Read() {
+  return portix::PortSpec::ReadSetting();
+}
+
+bool CPortSetting::Write(const std::string& setting) {
+  HKEY key = nullptr;
+  if (RegCreateKeyEx(HKEY_CURRENT_USER, portix::kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
+                     &key, nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  const LONG result = RegSetValueEx(key, portix::kPortValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(setting.c_str()),
+                                    static_cast<DWORD>(setting.size() + 1));
+  RegCloseKey(key);
+  return result == ERROR_SUCCESS;
+}
+
+bool CPortSetting::IsDefault(const std::string& setting) {
+  return setting == portix::kDefaultPort;
+}
+
+std::string CPortSetting::Virtual(const QString& path, int newImageSize) {
+  const QString trimmed = path.trimmed();
+  if (trimmed.isEmpty() || !QFileInfo(trimmed).isAbsolute() || trimmed.contains(QLatin1Char('?'))) return {};
+  return "virtual:" + QFile::encodeName(trimmed).toStdString() + "?size=" + std::to_string(newImageSize);
+}
+
+bool CPortSetting::IsDevicePath(const QString& text) {
+  static const QRegularExpression kDevice(QStringLiteral("^/dev/(parport|i2c-)[0-9]+$"));
+  return kDevice.match(text.trimmed()).hasMatch();
+}
+
+QString CPortSetting::Describe(const std::string& setting) {
+  portix::PortSpec spec;
+  if (!portix::PortSpec::Parse(setting, &spec))
+    return QStringLiteral("неверный порт \"%1\"").arg(QString::fromStdString(setting));
+  const QString path = QFile::decodeName(spec.path.c_str());
+  if (spec.kind == portix::PortSpec::Kind::kVirtual) return QStringLiteral("виртуальный звонок %1").arg(path);
+  return QStringLiteral("порт %1").arg(path);
+}

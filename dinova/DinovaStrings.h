@@ -1,0 +1,46 @@
+// The programmer's string table and its fixed texts. Control numbers double
+// as keys of their tool tips.
+#pragma once
+
+#include <QString>
+
+constexpr int IDS_CAPTION = 1013;   // caption of every message box
+constexpr int IDS_KEY_NAME = 1031;  // the settings key under "Software\"
+
+class DinovaStrings {
+ public:
+  // The entry of id; empty for an unknown one.
+  static QString Text(int id);
+
+  static constexpr const char* kTitle = "Программа звонок v2.1";
+  static constexpr const char* kInitFailed = "Ошибка при инициализации приложения";
+  static constexpr const char* kIoError = "Ошибка ввода-вывода при обмене со звонком";
+  static constexpr const char* kProgramError = "Программная ошибка при выполнении операции";
+  static constexpr const char* kAskClear = "Очистить звонок, удалив все мелодии ?";
+  static constexpr const char* kAskExitBusy =
+      "Идет обмен со звонком.\n Если выйти сейчас, то мелодии в звонке могут быть испорчены.\n\n Выйти из программы ?";
+  static constexpr const char* kNoHelp = "Не удалось открыть файл справки\n";
+  static constexpr const char* kSymbols = "%1 нотных знаков";
+  static constexpr const char* kUnknown = "?";
+  static constexpr const char* kModeNames[3] = {"последовательный", "ручной", "случайный"};
+  static constexpr const char* kBellTypes[2] = {"ДЖН v2.0", "ДЖН v2.9 (MAXI)"};
+
+  // The checkers under the open dialogs.
+  static constexpr const char* kMelodyFits = "Мелодия подходящего размера";
+  static constexpr const char* kMelodyTooLong = "Мелодия слишком длинная";
+  static constexpr const char* kSetFits = "Набор мелодий подходящего размера";
+  static constexpr const char* kSetTooBig = "Набор мелодий слишком большой";
+  static constexpr const char* kBadFormat = "Неправильный формат файла";
+  static constexpr const char* kReadFailed = "Ошибка при чтении файла";
+
+  // Requests of the device thread.
+  static constexpr const char* kOpenFailed = "Ошибка при открытии файла";
+  static constexpr const char* kNotMelody = "Файл не является мелодией";
+  static constexpr const char* kWriteFailed = "Ошибка при записи в файл";
+  static constexpr const char* kMelodyCreateFailed = "Ошибка при создании мелодии";
+  static constexpr const char* kUnknownBellType = "Неизвестный тип звонка";
+  static constexpr const char* kBellInterfaceFailed = "Программная ошибка при обращении к звонку";
+  static constexpr const char* kNoMelodies = "Звонок не содержит мелодий";
+  static constexpr const char* kSavedName = "Мелодия N%d";
+  static constexpr const char* kBellCreateFailed = "Не удалось открыть порт звонка";
+};
