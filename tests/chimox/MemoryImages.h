@@ -6,10 +6,45 @@
 
 #include <vector>
 
-#include "FakeMelody.h"
+#include "CComObject.h"
+#include "CMelody.h"
+#include "ComPtr.h"
+#include "MelodyNotes.h"
 #include "Progress.h"
 
 namespace chimoxtest {
+
+using chimox::NoteValues;
+
+// A melody object of the melody server holding the given notes.
+inline nv::ComPtr<IMelody> MakeMelody(const std::vector<NoteValues>& notes = {}) {
+  nv::ComPtr<IMelody> melody;
+  EXPECT_EQ(nv::CComObject<nv::CMelody>::CreateInstance(IID_IMelody, melody.putVoid()), S_OK);
+  for (const NoteValues& n : notes) EXPECT_EQ(melody->InsertNoteValues(n.pitch, n.duration, n.flags), S_OK);
+  return melody;
+}
+
+inline std::vector<NoteValues> NotesOf(IMelody* melody) {
+  std::vector<NoteValues> notes;
+  EXPECT_TRUE(chimox::ReadMelodyNotes(melody, &notes));
+  return notes;
+}
+
+// n notes of rising pitch with the given flags.
+inline std::vector<NoteValues> Notes(int n, SHORT flags = 0, SHORT firstPitch = 1) {
+  std::vector<NoteValues> notes;
+  for (int i = 0; i < n; ++i) {
+    notes.push_back({static_cast<SHORT>((firstPitch + i) % 32), static_cast<SHORT>(i % 5), flags});
+  }
+  return notes;
+}
+
+// A reference count seen from outside: the count after one more AddRef.
+inline ULONG References(IUnknown* object) {
+  const ULONG count = object->AddRef() - 1;
+  object->Release();
+  return count;
+}
 
 using Melodies = std::vector<std::vector<NoteValues>>;
 

@@ -1,6 +1,6 @@
 // The bell's bus port over the simulated bus and serial memory, in simulated
 // time (the 10 ms page pauses move the clock instead of sleeping), with a
-// count of transfers and a way to make them fail from some point on.
+// count of transfers.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -44,7 +44,6 @@ class SimulatedDoorbell final : public chimox::BusPort {
 
   bool Transfer(DWORD code, const BYTE* input, DWORD inputLength, BYTE* output, DWORD outputLength) override {
     ++transfers_;
-    if (failFrom_ > 0 && transfers_ >= failFrom_) return false;
     return bus_->Transfer(code, input, inputLength, output, outputLength).ok;
   }
   void Pause(DWORD milliseconds) override { clock_.Advance(milliseconds * 1000); }
@@ -53,7 +52,6 @@ class SimulatedDoorbell final : public chimox::BusPort {
   std::vector<BYTE> file() const { return ReadImage(path_); }
 
   int transfers_ = 0;
-  int failFrom_ = 0;  // the first transfer to fail (1-based); 0: none
 
  private:
   nvtest::TempDir dir_;

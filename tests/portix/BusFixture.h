@@ -30,8 +30,8 @@ class BusFixture {
   }
 
   portix::TransferResult Write(BYTE select, std::vector<BYTE> payload, bool stop = true) {
-    std::vector<BYTE> request{select, static_cast<BYTE>(stop ? 1 : 0)};
-    request.insert(request.end(), payload.begin(), payload.end());
+    payload.insert(payload.begin(), {select, static_cast<BYTE>(stop ? 1 : 0)});
+    const std::vector<BYTE>& request = payload;
     return bus_->Transfer(IOCTL_BUS_WRITE, request.data(), static_cast<DWORD>(request.size()), nullptr, 0);
   }
 

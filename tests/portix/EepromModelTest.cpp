@@ -61,12 +61,8 @@ TEST(EepromModel, PageWritesWrapInsideTheirPage) {
     SCOPED_TRACE(c.size);
     BusFixture f(c.size);
     std::vector<BYTE> payload;
-    const size_t low = c.address & 0xFF;
-    if (c.size == 512) {
-      payload.push_back(static_cast<BYTE>(low));
-    } else {
-      payload = {static_cast<BYTE>(c.address >> 8), static_cast<BYTE>(low)};
-    }
+    if (c.size != 512) payload.push_back(static_cast<BYTE>(c.address >> 8));
+    payload.push_back(static_cast<BYTE>(c.address & 0xFF));
     for (size_t i = 0; i < c.count; ++i) payload.push_back(static_cast<BYTE>(i + 1));
     const BYTE select = c.size == 512 ? static_cast<BYTE>(0xA0 | ((c.address >> 7) & 2)) : 0xA0;
     ASSERT_TRUE(f.Write(select, payload).ok);
@@ -77,52 +73,6 @@ TEST(EepromModel, PageWritesWrapInsideTheirPage) {
     EXPECT_EQ(f.memory_->memory(), expected);
     EXPECT_EQ(FileBytes(f.path_), expected);  // written back at once
   }
-}
-
-TEST(EepromModel, AddressesWrapAtTheMemorySize) {
-  // The same cell answers at 0x1000 and every address 0x1000 + k * size.
-  const struct {
-    size_t size;
-    bool at5000;
-    bool at9000;
-  } cases[] = {{16384, true, true}, {32768, false, true}, {65536, false, false}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.size);
-    BusFixture f(c.size);
-    ASSERT_TRUE(f.Write(0xA0, {0x10, 0x00, 0x42}).ok);
-    f.clock_.Advance(10000);
-    for (const auto& [address, same] : {std::pair{0x5000, c.at5000}, std::pair{0x9000, c.at9000}}) {
-      ASSERT_TRUE(f.Write(0xA0, {static_cast<BYTE>(address >> 8), 0}, false).ok);
-      std::vector<BYTE> out(1);
-      ASSERT_TRUE(f.Read(0xA1, &out).ok);
-      EXPECT_EQ(out[0] == 0x42, same) << std::hex << address;
-    }
-  }
-}
-
-TEST(EepromModel, SequentialReadsRunOnAcrossBlocksAndTheTop) {
-  BusFixture f(512);
-  ASSERT_TRUE(f.Write(0xA0, {0xFF, 0x11}).ok);
-  f.clock_.Advance(10000);
-  ASSERT_TRUE(f.Write(0xA2, {0xFF, 0x22}).ok);
-  f.clock_.Advance(10000);
-  ASSERT_TRUE(f.Write(0xA2, {0x00, 0x33}).ok);
-  f.clock_.Advance(10000);
-  ASSERT_TRUE(f.Write(0xA0, {0xFF}, false).ok);
-  std::vector<BYTE> out(2);
-  ASSERT_TRUE(f.Read(0xA1, &out).ok);
-  EXPECT_EQ(out, (std::vector<BYTE>{0x11, 0x33}));  // block 0 runs into block 1
-  ASSERT_TRUE(f.Write(0xA2, {0xFF}, false).ok);
-  ASSERT_TRUE(f.Read(0xA3, &out).ok);
-  EXPECT_EQ(out, (std::vector<BYTE>{0x22, 0xFF}));  // and block 1 back into block 0
-}
-
-TEST(EepromModel, RepeatedStartAbandonsAWriteInProgress) {
-  BusFixture f(16384);
-  ASSERT_TRUE(f.Write(0xA0, {0x00, 0x20, 9, 9}, false).ok);
-  std::vector<BYTE> out(2);
-  ASSERT_TRUE(f.Read(0xA1, &out).ok);  // no write cycle: answered at once
-  EXPECT_EQ(f.memory_->memory()[0x20], 0xFF);
 }
 
 }  // namespace
