@@ -148,6 +148,12 @@ bool CDocumentFlows::SaveAs() {
   return saved;
 }
 
+void CDocumentFlows::AdoptUntitled(const QString& documentName) {
+  SetTitle(documentName);
+  untitled_ = true;
+  if (resetView_) resetView_();
+}
+
 bool CDocumentFlows::StartUp(const QString& path) {
   if (!path.isEmpty() && OpenPath(QFileInfo(path).absoluteFilePath())) return true;
   return CreateNew();

@@ -43,6 +43,10 @@ class CDocumentFlows {
   bool StartUp(const QString& path);
 
   bool IsUntitled() const { return untitled_; }
+  // The document was replaced by one without a file (a fragment taken from
+  // a MIDI file): the title shows documentName, the next Save asks for a
+  // name, and the view goes back to the top left.
+  void AdoptUntitled(const QString& documentName);
 
   // Shows text in an error box with the application title.
   void ShowError(const QString& text) const;
