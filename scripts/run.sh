@@ -1,11 +1,7 @@
 #!/usr/bin/env bash
-# Set-up, build and start the melody editor (arguments go to it).
+# Set-up, build and start the melody editor; an optional .mel path goes to it.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/scripts/setup.sh"
 bash "$root/scripts/build.sh"
-bin="${NV_BUILD_DIR:-$root/build}/bin"
-if [ -x "$bin/notara" ]; then
-  exec "$bin/notara" "$@"
-fi
-exec "$bin/sonvox-smoke" "$@"
+exec "${NV_BUILD_DIR:-$root/build}/bin/notara" "$@"
