@@ -8,6 +8,7 @@
 #include "CBellView.h"
 #include "CDocumentFlows.h"
 #include "CMainWindow.h"
+#include "CMidiCommands.h"
 #include "NotaraStrings.h"
 #include "UserDialogs.h"
 
@@ -45,6 +46,7 @@ bool CNotaraApp::Start(const QString& startupPath) {
   }
   settings_.Load();
   window_ = std::make_unique<CMainWindow>(doc_.Thread(), settings_, paths_, dialogs_);
+  new CMidiCommands(*window_, doc_.Thread(), paths_, dialogs_);  // owned by the window
 
   if (!doc_.Start()) {
     ShowStartFailure();

@@ -1,0 +1,14 @@
+// CAboutDialog: "О программе": the program icon, the title line with the
+// version, and where users get help.
+#pragma once
+
+#include <QDialog>
+
+class CAboutDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  static constexpr const char* kTitleLine = "Редактор мелодий   v2.92";
+
+  explicit CAboutDialog(QWidget* parent);
+};
