@@ -7,6 +7,7 @@
 // of the floor is counted by running the same procedures once in simulated
 // time.
 #include <benchmark/benchmark.h>
+#include <time.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -93,7 +94,8 @@ class CountingPort final : public chimox::BusPort {
     ++pages;
     clock_.Advance(milliseconds * 1000);
   }
-  double Floor() const { return static_cast<double>(bytes) * kSecondsPerByte + pages * kSecondsPerPage; }
+  double Floor() const { return BitFloor() + static_cast<double>(pages) * kSecondsPerPage; }
+  double BitFloor() const { return static_cast<double>(bytes) * kSecondsPerByte; }
   size_t bytes = 0;
   size_t pages = 0;
 
@@ -108,8 +110,9 @@ struct AlwaysOn final : chimox::Progress {
   bool Reached(int) override { return true; }
 };
 
-// The floors of writing and of reading back the full set.
-std::pair<double, double> Floors(int* melodies) {
+// The floors of writing and of reading back the full set; *writeBits the
+// part of the write floor spent on the bus.
+std::pair<double, double> Floors(int* melodies, double* writeBits) {
   const std::string image = (g_work / "floor.bin").string();
   std::filesystem::remove(image);
   CountingPort port(image);
@@ -127,6 +130,7 @@ std::pair<double, double> Floors(int* melodies) {
     if (code != BELL_ERR_NONE) break;
   }
   const double write = port.Floor();
+  *writeBits = port.BitFloor();
   *melodies = info.melodyCount;
   port.bytes = port.pages = 0;
   for (LONG n = 1; n <= info.melodyCount; ++n) {
@@ -136,6 +140,13 @@ std::pair<double, double> Floors(int* melodies) {
     melody->Release();
   }
   return {write, port.Floor()};
+}
+
+// CPU seconds of the whole process (the bell's workers do the busy waiting).
+double ProcessCpuSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
 // Waits for the operation's last message; its error code.
@@ -149,11 +160,14 @@ LPARAM WaitForEnd(MessageQueue& queue) {
 
 void BM_FullSetWriteAndReadBack(benchmark::State& state) {
   int melodies = 0;
-  const auto [writeFloor, readFloor] = Floors(&melodies);
+  double writeBits = 0;
+  const auto [writeFloor, readFloor] = Floors(&melodies, &writeBits);
   MessageQueue queue;
   NotifyTarget target{WM_APP, queue.Window()};
   double writeSeconds = 0;
   double readSeconds = 0;
+  double writeCpu = 0;
+  double readCpu = 0;
   for (auto _ : state) {
     state.PauseTiming();
     const std::string image = (g_work / "bell.bin").string();
@@ -172,6 +186,7 @@ void BM_FullSetWriteAndReadBack(benchmark::State& state) {
     info.selectionMode = BELL_MODE_SEQUENTIAL;
     state.ResumeTiming();
 
+    const double cpuStart = ProcessCpuSeconds();
     auto start = std::chrono::steady_clock::now();
     for (int m = 0;; ++m) {
       IMelody* melody = NewMelody(m);
@@ -181,6 +196,7 @@ void BM_FullSetWriteAndReadBack(benchmark::State& state) {
       if (code != BELL_ERR_NONE) break;
     }
     auto middle = std::chrono::steady_clock::now();
+    const double cpuMiddle = ProcessCpuSeconds();
     for (LONG n = 1; n <= info.melodyCount; ++n) {
       IMelody* melody = NewMelody(0);
       melody->Clear();
@@ -189,6 +205,8 @@ void BM_FullSetWriteAndReadBack(benchmark::State& state) {
       melody->Release();
     }
     auto end = std::chrono::steady_clock::now();
+    writeCpu = cpuMiddle - cpuStart;
+    readCpu = ProcessCpuSeconds() - cpuMiddle;
     writeSeconds = std::chrono::duration<double>(middle - start).count();
     readSeconds = std::chrono::duration<double>(end - middle).count();
     if (info.melodyCount != melodies) state.SkipWithError("the set does not match the counted one");
@@ -198,9 +216,12 @@ void BM_FullSetWriteAndReadBack(benchmark::State& state) {
   state.counters["write_s"] = writeSeconds;
   state.counters["write_floor_s"] = writeFloor;
   state.counters["write_over_floor"] = writeSeconds / writeFloor;
+  state.counters["write_cpu_s"] = writeCpu;
+  state.counters["write_bit_floor_s"] = writeBits;
   state.counters["read_s"] = readSeconds;
   state.counters["read_floor_s"] = readFloor;
   state.counters["read_over_floor"] = readSeconds / readFloor;
+  state.counters["read_cpu_s"] = readCpu;
 }
 BENCHMARK(BM_FullSetWriteAndReadBack)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 

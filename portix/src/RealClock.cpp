@@ -1,19 +1,16 @@
 #include "portix/RealClock.h"
 
-#include "platform/Kernel.h"
+#include <time.h>
 
 namespace portix {
 
 LONGLONG RealClock::Counter() {
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return now.QuadPart;
-}
-
-LONGLONG RealClock::Frequency() {
-  LARGE_INTEGER frequency;
-  if (!QueryPerformanceFrequency(&frequency) || frequency.QuadPart <= 0) return 1'000'000'000;
-  return frequency.QuadPart;
+  timespec now{};
+  // The monotonic clock exists on every Linux system; should the call fail
+  // all the same, time stands still and only the select deadline and the
+  // stuck-clock limit (calendar time) end a wait.
+  if (clock_gettime(CLOCK_MONOTONIC, &now) != 0) return 0;
+  return LONGLONG{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
 }
 
 void RealClock::Delay(DWORD microseconds) {
