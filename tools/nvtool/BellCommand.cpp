@@ -1,0 +1,279 @@
+#include "BellCommand.h"
+
+#include <cstdio>
+
+#include "ArgParser.h"
+#include "BellSession.h"
+#include "ComSession.h"
+#include "MelodyCompare.h"
+#include "MelodyFiles.h"
+#include "PortOverride.h"
+#include "ProgressBar.h"
+#include "ToolError.h"
+#include "common/StoFormat.h"
+#include "platform/CodePage.h"
+
+namespace {
+
+constexpr const char16_t* kTooLong = u"Мелодия слишком длинная";
+constexpr const char16_t* kTooBig = u"Набор мелодий слишком большой";
+constexpr const char16_t* kNoMelodies = u"Звонок не содержит мелодий";
+
+struct Context {
+  ComSession& session;
+  BellSession& bell;
+  const ArgParser& args;
+};
+
+const char* ModeName(BYTE mode) {
+  switch (mode) {
+    case BELL_MODE_SEQUENTIAL:
+      return "последовательный";
+    case BELL_MODE_MANUAL:
+      return "ручной";
+    case BELL_MODE_RANDOM:
+      return "случайный";
+    default:
+      return "?";
+  }
+}
+
+void PrintStatus(BellSession& bell) {
+  const BellInfo& info = bell.Info();
+  std::printf("Тип звонка - %s\n", bell.GetVersion() == BellSession::Version::V2_0 ? "ДЖН v2.0" : "ДЖН v2.9 (MAXI)");
+  std::printf("Емкость - %d нотных знаков\n", static_cast<int>(info.capacity));
+  std::printf("Свободно - %d нотных знаков\n", static_cast<int>(bell.FreeSymbols()));
+  std::printf("Количество мелодий - %d\n", static_cast<int>(info.melodyCount));
+  if (info.melodyCount > 0) {
+    std::printf("Текущая мелодия - %d\n", static_cast<int>(info.currentMelody));
+  } else {
+    std::printf("Текущая мелодия -\n");
+  }
+  std::printf("Режим выбора мелодии - %s\n", ModeName(info.selectionMode));
+}
+
+// What the programmer does before it appends: a bell without a current
+// melody starts at the first, and one whose selection mode is unknown must
+// be given a mode first (the programmer asks for it; here it is a command).
+void PrepareAppend(BellSession& bell, size_t adding) {
+  BellInfo& info = bell.Info();
+  if (info.selectionMode == BELL_MODE_UNKNOWN) {
+    throw ToolError::Failed(
+        "the bell's melody selection mode is not known: set it first with "
+        "\"nvtool bell mode sequential|manual|random\"");
+  }
+  const LONG most = BellSession::MaxMelodies(bell.GetVersion());
+  if (info.melodyCount + static_cast<LONG>(adding) > most) {
+    throw ToolError::Failed("the bell holds at most " + std::to_string(most) + " melodies; it has " +
+                            std::to_string(info.melodyCount));
+  }
+  if (info.currentMelody == 0) info.currentMelody = 1;
+}
+
+// Reads melody number back and compares it with what was written.
+void Verify(Context& c, LONG number, const MelodyData& written) {
+  nv::ComPtr<IMelody> melody = c.session.NewMelody();
+  c.bell.ReadMelody(melody.get(), number);
+  const MelodyData read = ComSession::Read(melody.get());
+  if (auto difference = MelodyCompare::FirstDifference(written.notes, read.notes)) {
+    throw ToolError::Failed("verification failed: melody " + std::to_string(number) + " (\"" +
+                            nv::WideToUtf8(written.name) + "\") differs at " + *difference);
+  }
+}
+
+int Status(Context& c) {
+  c.args.ExpectPositionals(1, "");
+  ProgressBar bar("Reading the status");
+  c.bell.ReadInfo({&bar});
+  bar.Finish();
+  PrintStatus(c.bell);
+  return kExitOk;
+}
+
+int Add(Context& c) {
+  c.args.ExpectPositionals(2, "FILE.mel");
+  const std::string& path = c.args.Positionals()[1];
+  const MelodyData data = MelodyFiles::LoadMelody(path);
+  ProgressBar bar("Adding \"" + nv::WideToUtf8(data.name) + "\"");
+  c.bell.ReadInfo({&bar, 0, 50});
+  const LONG size = static_cast<LONG>(data.notes.size()) + 1;
+  if (c.bell.FreeSymbols() < size) {
+    bar.Finish();
+    throw ToolError::Failed(std::u16string(kTooLong) + u" (" + nv::Utf8ToWide(std::to_string(size)) + u" > " +
+                            nv::Utf8ToWide(std::to_string(c.bell.FreeSymbols())) + u")");
+  }
+  PrepareAppend(c.bell, 1);
+  nv::ComPtr<IMelody> melody = c.session.MelodyFrom(data);
+  c.bell.AddMelody(melody.get(), {&bar, 50, 50});
+  const LONG number = c.bell.Info().melodyCount;
+  if (c.args.Has("verify")) Verify(c, number, data);
+  bar.Finish();
+  std::printf("\"%s\" written as melody %d (%d note symbols)%s\n", nv::WideToUtf8(data.name).c_str(),
+              static_cast<int>(number), static_cast<int>(data.notes.size()), c.args.Has("verify") ? ", verified" : "");
+  PrintStatus(c.bell);
+  return kExitOk;
+}
+
+int WriteSet(Context& c) {
+  c.args.ExpectPositionals(2, "FILE.sto");
+  const std::string& path = c.args.Positionals()[1];
+  const std::vector<MelodyData> set = MelodyFiles::LoadSet(path);
+  ProgressBar bar("Writing " + path);
+  c.bell.ReadInfo({&bar, 0, 10});
+  const LONG size = StoFormat::SetSize(set);
+  if (c.bell.FreeSymbols() < size) {
+    bar.Finish();
+    throw ToolError::Failed(std::u16string(kTooBig) + u" (" + nv::Utf8ToWide(std::to_string(size)) + u" > " +
+                            nv::Utf8ToWide(std::to_string(c.bell.FreeSymbols())) + u")");
+  }
+  PrepareAppend(c.bell, set.size());
+  const LONG first = c.bell.Info().melodyCount + 1;
+  // Each melody takes an equal stretch of what is left of the bar.
+  const int n = static_cast<int>(set.size());
+  for (int i = 0; i < n; ++i) {
+    nv::ComPtr<IMelody> melody = c.session.MelodyFrom(set[static_cast<size_t>(i)]);
+    c.bell.AddMelody(melody.get(), {&bar, 10 + 90 * i / n, 90 / n});
+  }
+  if (c.args.Has("verify")) {
+    for (int i = 0; i < n; ++i) Verify(c, first + i, set[static_cast<size_t>(i)]);
+  }
+  bar.Finish();
+  if (n == 0) {
+    std::printf("%s holds no melodies: nothing written\n", path.c_str());
+  } else {
+    std::printf("%d melodies written as melodies %d to %d (%d note symbols)%s\n", n, static_cast<int>(first),
+                static_cast<int>(first + n - 1), static_cast<int>(size), c.args.Has("verify") ? ", verified" : "");
+  }
+  PrintStatus(c.bell);
+  return kExitOk;
+}
+
+int ReadSet(Context& c) {
+  c.args.ExpectPositionals(2, "OUT.sto");
+  const std::string& path = c.args.Positionals()[1];
+  ProgressBar bar("Reading the set");
+  c.bell.ReadInfo({&bar, 0, 10});
+  const LONG count = c.bell.Info().melodyCount;
+  if (count == 0) {
+    bar.Finish();
+    throw ToolError::Failed(kNoMelodies);
+  }
+  // The device keeps no names: the programmer names them by position.
+  std::vector<MelodyData> set;
+  for (LONG i = 1; i <= count; ++i) {
+    nv::ComPtr<IMelody> melody = c.session.NewMelody();
+    c.bell.ReadMelody(melody.get(), i,
+                      {&bar, static_cast<int>(10 + 90 * (i - 1) / count), static_cast<int>(90 / count)});
+    MelodyData data = ComSession::Read(melody.get());
+    data.name = u"Мелодия N" + nv::Utf8ToWide(std::to_string(i));
+    set.push_back(std::move(data));
+  }
+  bar.Finish();
+  MelodyFiles::SaveSet(path, set);
+  std::printf("%s: %d melodies, set size %d note symbols\n", path.c_str(), static_cast<int>(count),
+              static_cast<int>(StoFormat::SetSize(set)));
+  return kExitOk;
+}
+
+int Clear(Context& c) {
+  c.args.ExpectPositionals(1, "");
+  c.bell.ReadInfo();
+  c.bell.ClearSet();
+  PrintStatus(c.bell);
+  return kExitOk;
+}
+
+int Mode(Context& c) {
+  c.args.ExpectPositionals(2, "sequential, manual or random");
+  const std::string& name = c.args.Positionals()[1];
+  BYTE mode = BELL_MODE_UNKNOWN;
+  if (name == "sequential") mode = BELL_MODE_SEQUENTIAL;
+  if (name == "manual") mode = BELL_MODE_MANUAL;
+  if (name == "random") mode = BELL_MODE_RANDOM;
+  if (mode == BELL_MODE_UNKNOWN)
+    throw ToolError::Usage("the mode is sequential, manual or random, not \"" + name + "\"");
+  if (mode == BELL_MODE_RANDOM && c.bell.GetVersion() == BellSession::Version::V2_0) {
+    throw ToolError::Usage("random selection needs a version 2.9 bell");
+  }
+  c.bell.ReadInfo();
+  c.bell.Info().selectionMode = mode;
+  c.bell.SetSelectionMode();
+  PrintStatus(c.bell);
+  return kExitOk;
+}
+
+int Current(Context& c) {
+  c.args.ExpectPositionals(2, "the melody number");
+  const long number = ArgParser::ParseNumber(c.args.Positionals()[1], 1, 0xFFFF, "the melody number");
+  c.bell.ReadInfo();
+  c.bell.Info().currentMelody = static_cast<LONG>(number);
+  c.bell.SetCurrentMelody();
+  PrintStatus(c.bell);
+  return kExitOk;
+}
+
+int Dump(Context& c) {
+  c.args.ExpectPositionals(2, "OUT.txt");
+  const std::string& path = c.args.Positionals()[1];
+  c.bell.Dump(path);
+  std::printf("%s: memory dump written\n", path.c_str());
+  return kExitOk;
+}
+
+struct Operation {
+  const char* name;
+  int (*run)(Context&);
+  bool verifies;
+};
+
+constexpr Operation kOperations[] = {
+    {"status", &Status, false}, {"add", &Add, true},    {"write-set", &WriteSet, true}, {"read-set", &ReadSet, false},
+    {"clear", &Clear, false},   {"mode", &Mode, false}, {"current", &Current, false},   {"dump", &Dump, false},
+};
+
+}  // namespace
+
+std::string_view BellCommand::Help() const {
+  return "usage: nvtool bell [--port P] [--version 2.0|2.9] OPERATION\n"
+         "\n"
+         "Operations, with the doorbell programmer's checks:\n"
+         "  status               capacity, free space, melodies, current melody, mode\n"
+         "  add FILE.mel         append a melody; refused when it does not fit\n"
+         "  write-set FILE.sto   append every melody of a set; refused when the set\n"
+         "                       does not fit into the free space\n"
+         "  read-set OUT.sto     read every melody back into a set file (the device\n"
+         "                       keeps no names: they become \"Мелодия N1\", ...)\n"
+         "  clear                remove every melody\n"
+         "  mode sequential|manual|random\n"
+         "                       the melody selection mode (random: version 2.9 only)\n"
+         "  current N            the melody the bell plays next\n"
+         "  dump OUT.txt         the whole memory as text\n"
+         "\n"
+         "Appending needs a known selection mode (set one with \"mode\" first) and makes\n"
+         "melody 1 current when there is no current melody.\n"
+         "\n"
+         "  --port P      the port for this run: /dev/parportN, /dev/i2c-N or\n"
+         "                virtual:IMAGE[?size=BYTES][&fast=1] (default: the \"Port\" value\n"
+         "                under HKEY_CURRENT_USER\\Software\\N&V\\Chimox, else /dev/parport0)\n"
+         "  --version V   2.0 or 2.9 (default 2.9)\n"
+         "  --verify      add and write-set: read the melodies back and compare them,\n"
+         "                naming the first melody and note symbol that differ\n";
+}
+
+int BellCommand::Run(const std::vector<std::string>& args) {
+  ArgParser parser(args, {{"port", 0, true}, {"version", 0, true}, {"verify", 0, false}});
+  if (parser.Positionals().empty()) throw ToolError::Usage("missing OPERATION (see nvtool bell --help)");
+  const std::string& name = parser.Positionals()[0];
+  const Operation* operation = nullptr;
+  for (const Operation& candidate : kOperations)
+    if (name == candidate.name) operation = &candidate;
+  if (operation == nullptr) throw ToolError::Usage("unknown bell operation \"" + name + "\"");
+  if (parser.Has("verify") && !operation->verifies) throw ToolError::Usage("--verify goes with add and write-set");
+  const BellSession::Version version = BellSession::ParseVersion(parser.Value("version").value_or("2.9"));
+
+  PortOverride port(parser.Value("port").value_or(""));
+  ComSession session;
+  BellSession bell(session, version, port.Port());
+  Context context{session, bell, parser};
+  return operation->run(context);
+}
