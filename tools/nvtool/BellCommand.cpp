@@ -55,6 +55,8 @@ void PrintStatus(BellSession& bell) {
 // What the programmer does before it appends: a bell without a current
 // melody starts at the first, and one whose selection mode is unknown must
 // be given a mode first (the programmer asks for it; here it is a command).
+// A current melody outside the stored ones (what a new version 2.0 memory
+// reads as) counts as none, so the bell never points past its set.
 void PrepareAppend(BellSession& bell, size_t adding) {
   BellInfo& info = bell.Info();
   if (info.selectionMode == BELL_MODE_UNKNOWN) {
@@ -67,7 +69,7 @@ void PrepareAppend(BellSession& bell, size_t adding) {
     throw ToolError::Failed("the bell holds at most " + std::to_string(most) + " melodies; it has " +
                             std::to_string(info.melodyCount));
   }
-  if (info.currentMelody == 0) info.currentMelody = 1;
+  if (info.currentMelody < 1 || info.currentMelody > info.melodyCount) info.currentMelody = 1;
 }
 
 // Reads melody number back and compares it with what was written.
