@@ -44,7 +44,9 @@ CMidiCommands::CMidiCommands(CMainWindow& window, nv::RequestThread& doc, CAppPa
 bool CMidiCommands::Import() {
   if (!window_.Flows().ConfirmDiscard()) return false;
   FileDialogRequest request;
-  request.filters = {{QStringLiteral("Midi файлы (*.mid;*.kar)"), QStringLiteral("*.mid;*.kar")},
+  // Qt separates a filter's patterns with spaces, so "(*.mid;*.kar)" would
+  // match nothing: the description is given without its pattern list.
+  request.filters = {{QStringLiteral("Midi файлы"), QStringLiteral("*.mid *.kar")},
                      {QStringLiteral("Все файлы (*.*)"), QStringLiteral("*.*")}};
   request.initialDir = QString::fromStdString(paths_.WorkDir());
   const QString path = dialogs_.OpenFileName(&window_, request);
