@@ -23,7 +23,7 @@
 #include "platform/MessageQueue.h"
 #include "platform/Registry.h"
 #include "portix/EepromModel.h"
-#include "portix/PortSpec.h"
+#include "portix/PortSetting.h"
 #include "portix/Portix.h"
 #include "portix/RealClock.h"
 #include "portix/SimulatedLines.h"

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "platform/Kernel.h"
-#include "portix/PortSpec.h"
+#include "portix/PortSetting.h"
 
 namespace chimox {
 
@@ -24,11 +24,11 @@ std::string BesideThisModule(const char* fileName) {
 }  // namespace
 
 int PortAccess::Open() {
-  const std::string setting = portix::PortSpec::ReadSetting();
-  portix::PortSpec spec;
-  useDriver_ = portix::PortSpec::Parse(setting, &spec) && spec.kind == portix::PortSpec::Kind::kI2c;
+  const std::string setting = portix::PortSetting::Read();
+  portix::PortSetting port;
+  useDriver_ = portix::PortSetting::Parse(setting, &port) && port.kind == portix::PortSetting::Kind::kI2c;
   if (useDriver_) {
-    driver_ = I2cAdapter::Open(spec.path);
+    driver_ = I2cAdapter::Open(port.path);
     return driver_ ? 0 : kDeviceMissing;
   }
   // The library reads the same setting itself when it opens its port on the

@@ -27,10 +27,10 @@ extern "C" PORTIX_API BOOL DeviceControlIO(DWORD code, const BYTE* input, DWORD 
   // caller from tearing the session apart.
   std::lock_guard lock(g_mutex);
   if (!g_session) {
-    portix::PortSpec spec;
+    portix::PortSetting port;
     std::string error;
-    if (portix::PortSpec::Parse(portix::PortSpec::ReadSetting(), &spec)) {
-      g_session = portix::PortSession::Open(spec, &error);
+    if (portix::PortSetting::Parse(portix::PortSetting::Read(), &port)) {
+      g_session = portix::PortSession::Open(port, &error);
     }
     if (!g_session) {
       SetLastError(ERROR_IO_DEVICE);

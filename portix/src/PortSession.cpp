@@ -7,18 +7,18 @@
 
 namespace portix {
 
-std::unique_ptr<PortSession> PortSession::Open(const PortSpec& spec, std::string* error) {
+std::unique_ptr<PortSession> PortSession::Open(const PortSetting& port, std::string* error) {
   std::unique_ptr<PortSession> session(new PortSession());
-  switch (spec.kind) {
-    case PortSpec::Kind::kI2c:
-      *error = spec.path + " is an I2C adapter, not a parallel port";
+  switch (port.kind) {
+    case PortSetting::Kind::kI2c:
+      *error = port.path + " is an I2C adapter, not a parallel port";
       return nullptr;
-    case PortSpec::Kind::kParallel:
+    case PortSetting::Kind::kParallel:
       session->clock_ = std::make_unique<RealClock>();
-      session->lines_ = PpdevLines::Open(spec.path, error);
+      session->lines_ = PpdevLines::Open(port.path, error);
       break;
-    case PortSpec::Kind::kVirtual:
-      if (spec.fastTiming) {
+    case PortSetting::Kind::kVirtual:
+      if (port.fastTiming) {
         session->clock_ = std::make_unique<VirtualClock>();
       } else {
         session->clock_ = std::make_unique<RealClock>();
@@ -26,8 +26,8 @@ std::unique_ptr<PortSession> PortSession::Open(const PortSpec& spec, std::string
       // With real timing the host pauses before each page write, long
       // enough to have the previous page saved in the background meanwhile.
       session->memory_ =
-          EepromModel::Open(spec.path, spec.newImageSize, *session->clock_, error,
-                            spec.fastTiming ? EepromModel::WriteBack::kAtStop : EepromModel::WriteBack::kInBackground);
+          EepromModel::Open(port.path, port.newImageSize, *session->clock_, error,
+                            port.fastTiming ? EepromModel::WriteBack::kAtStop : EepromModel::WriteBack::kInBackground);
       if (!session->memory_) return nullptr;
       session->lines_ = std::make_unique<SimulatedLines>(session->memory_.get());
       break;

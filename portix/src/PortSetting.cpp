@@ -1,4 +1,4 @@
-#include "portix/PortSpec.h"
+#include "portix/PortSetting.h"
 
 #include <charconv>
 #include <vector>
@@ -9,7 +9,7 @@ namespace portix {
 
 namespace {
 
-bool ParseOption(std::string_view option, PortSpec* spec) {
+bool ParseOption(std::string_view option, PortSetting* port) {
   const size_t equals = option.find('=');
   if (equals == std::string_view::npos) return false;
   const std::string_view name = option.substr(0, equals);
@@ -18,11 +18,11 @@ bool ParseOption(std::string_view option, PortSpec* spec) {
   const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
   if (error != std::errc() || end != value.data() + value.size()) return false;
   if (name == "size") {
-    spec->newImageSize = number;
+    port->newImageSize = number;
     return true;
   }
   if (name == "fast" && number <= 1) {
-    spec->fastTiming = number == 1;
+    port->fastTiming = number == 1;
     return true;
   }
   return false;
@@ -30,31 +30,31 @@ bool ParseOption(std::string_view option, PortSpec* spec) {
 
 }  // namespace
 
-bool PortSpec::Parse(std::string_view text, PortSpec* spec) {
-  *spec = PortSpec();
+bool PortSetting::Parse(std::string_view text, PortSetting* port) {
+  *port = PortSetting();
   constexpr std::string_view kVirtual = "virtual:";
   if (!text.starts_with(kVirtual)) {
-    spec->kind = text.starts_with("/dev/i2c-") ? Kind::kI2c : Kind::kParallel;
-    spec->path = std::string(text);
+    port->kind = text.starts_with("/dev/i2c-") ? Kind::kI2c : Kind::kParallel;
+    port->path = std::string(text);
     return !text.empty();
   }
-  spec->kind = Kind::kVirtual;
+  port->kind = Kind::kVirtual;
   text.remove_prefix(kVirtual.size());
   const size_t question = text.find('?');
-  spec->path = std::string(text.substr(0, question));
-  if (spec->path.empty()) return false;
+  port->path = std::string(text.substr(0, question));
+  if (port->path.empty()) return false;
   if (question == std::string_view::npos) return true;
   std::string_view options = text.substr(question + 1);
   while (!options.empty()) {
     const size_t amp = options.find('&');
-    if (!ParseOption(options.substr(0, amp), spec)) return false;
+    if (!ParseOption(options.substr(0, amp), port)) return false;
     if (amp == std::string_view::npos) break;
     options.remove_prefix(amp + 1);
   }
   return true;
 }
 
-std::string PortSpec::ReadSetting() {
+std::string PortSetting::Read() {
   HKEY key = nullptr;
   if (RegOpenKeyEx(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return kDefaultPort;
   std::string result = kDefaultPort;

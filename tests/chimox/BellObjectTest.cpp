@@ -16,7 +16,7 @@
 #include "platform/Library.h"
 #include "platform/MessageQueue.h"
 #include "platform/Registry.h"
-#include "portix/PortSpec.h"
+#include "portix/PortSetting.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "platform/Kernel.h"
 #include "platform/Library.h"
 #include "platform/Registry.h"
-#include "portix/PortSpec.h"
+#include "portix/PortSetting.h"
 #include "portix/Portix.h"
 
 namespace {
@@ -96,8 +96,8 @@ TEST_F(PortixModule, PortThatCannotBeOpenedIsADeviceErrorUntilReopened) {
   EXPECT_FALSE(Call(IOCTL_BUS_WRITE, {0xA0, 1, 0, 0}, nullptr, 0, nullptr));
 }
 
-TEST(PortSpec, PortStringsParse) {
-  using Kind = portix::PortSpec::Kind;
+TEST(PortSetting, PortStringsParse) {
+  using Kind = portix::PortSetting::Kind;
   const struct {
     const char* text;
     bool ok;
@@ -117,13 +117,13 @@ TEST(PortSpec, PortStringsParse) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
-    portix::PortSpec spec;
-    ASSERT_EQ(portix::PortSpec::Parse(c.text, &spec), c.ok);
-    EXPECT_EQ(spec.kind, c.kind);
-    EXPECT_EQ(spec.path, c.path);
+    portix::PortSetting port;
+    ASSERT_EQ(portix::PortSetting::Parse(c.text, &port), c.ok);
+    EXPECT_EQ(port.kind, c.kind);
+    EXPECT_EQ(port.path, c.path);
     if (c.ok) {
-      EXPECT_EQ(spec.newImageSize, c.size);
-      EXPECT_EQ(spec.fastTiming, c.fast);
+      EXPECT_EQ(port.newImageSize, c.size);
+      EXPECT_EQ(port.fastTiming, c.fast);
     }
   }
 }

@@ -8,7 +8,7 @@
 #include "portix/BusClock.h"
 #include "portix/EepromModel.h"
 #include "portix/Lines.h"
-#include "portix/PortSpec.h"
+#include "portix/PortSetting.h"
 #include "portix/TwoWireBus.h"
 
 namespace portix {
@@ -18,7 +18,7 @@ class PortSession {
   // Null on failure with *error set: an I2C adapter (not a port of this
   // library), a port that cannot be opened or claimed, an image that cannot
   // be opened or created.
-  static std::unique_ptr<PortSession> Open(const PortSpec& spec, std::string* error);
+  static std::unique_ptr<PortSession> Open(const PortSetting& port, std::string* error);
 
   TwoWireBus& bus() { return *bus_; }
   BusClock& clock() { return *clock_; }

@@ -18,7 +18,7 @@ constexpr const char* kSettingsKey = "Software\\N&V\\Chimox";
 constexpr const char* kPortValue = "Port";
 constexpr const char* kDefaultPort = "/dev/parport0";
 
-struct PortSpec {
+struct PortSetting {
   enum class Kind { kParallel, kI2c, kVirtual };
   Kind kind = Kind::kParallel;
   std::string path;
@@ -27,9 +27,9 @@ struct PortSpec {
 
   // False for a virtual port with an empty path or an unknown or malformed
   // option.
-  static bool Parse(std::string_view text, PortSpec* spec);
+  static bool Parse(std::string_view text, PortSetting* port);
   // The registry value, or kDefaultPort when it is missing or not a string.
-  static std::string ReadSetting();
+  static std::string Read();
 };
 
 }  // namespace portix
