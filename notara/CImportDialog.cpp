@@ -219,6 +219,9 @@ void CImportDialog::OnSliderAction(QSlider* slider, int action) {
 
   if (IsPlaying()) {
     resumeAfterDrag_ = true;
+    // The watch would put the thumb back where playback stopped; playing
+    // again from the new place restarts it.
+    timer_.stop();
     doc_.Send(DOCM_CH_STOP, 0, Index());
     WaitStopped();
   }

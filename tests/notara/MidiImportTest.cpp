@@ -203,6 +203,23 @@ TEST_F(MidiImportTest, PlayingTwiceWarnsAndClosingStopsAndReleasesTheMelodies) {
   EXPECT_EQ(0, Get(DOCM_CH_COUNT));
 }
 
+TEST_F(MidiImportTest, MovingThePositionWhilePlayingPlaysOnFromTheNewPlace) {
+  AddChannelNotes({0}, 25, 0);
+  auto dialog = Fragment();
+  dialog->Play();
+  QSlider* position = dialog->Slider(CImportDialog::IDC_POSITION);
+  for (int i = 0; i < 2; ++i) position->triggerAction(QAbstractSlider::SliderPageStepAdd);
+  QTest::qWait(3 * CImportDialog::kPollMs);
+  EXPECT_EQ(6, position->value());
+  LONG playing = 0;
+  LONG note = -1;
+  doc().Send(DOCM_CH_IS_PLAYING, reinterpret_cast<WPARAM>(&playing), 0);
+  doc().Send(DOCM_CH_GET_CURRENT, reinterpret_cast<WPARAM>(&note), 0);
+  EXPECT_EQ(1, playing);
+  EXPECT_EQ(6, note);
+  dialog->reject();
+}
+
 TEST_F(MidiImportTest, TheEditorButtonTakesTheFragmentNamedAfterTheFile) {
   const std::string path = dir_.file("Три канала.mid");
   WriteFile(path, Channels({0, 2, 5}, 20));
