@@ -4,7 +4,7 @@
 
 #include "ToolError.h"
 #include "platform/Registry.h"
-#include "portix/PortSpec.h"
+#include "portix/PortSetting.h"
 
 namespace {
 
@@ -41,11 +41,11 @@ LONG WriteValue(HKEY key, const std::string& value) {
 
 PortOverride::PortOverride(const std::string& port) {
   if (port.empty()) {
-    port_ = portix::PortSpec::ReadSetting();
+    port_ = portix::PortSetting::Read();
     return;
   }
-  portix::PortSpec spec;
-  if (!portix::PortSpec::Parse(port, &spec)) throw ToolError::Usage("--port: \"" + port + "\" is not a port");
+  portix::PortSetting spec;
+  if (!portix::PortSetting::Parse(port, &spec)) throw ToolError::Usage("--port: \"" + port + "\" is not a port");
   Key key;
   if (RegCreateKeyEx(HKEY_CURRENT_USER, portix::kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
                      nullptr, key.Out(), nullptr) != ERROR_SUCCESS) {
@@ -71,6 +71,6 @@ PortOverride::~PortOverride() {
 }
 
 bool PortOverride::IsVirtual() const {
-  portix::PortSpec spec;
-  return portix::PortSpec::Parse(port_, &spec) && spec.kind == portix::PortSpec::Kind::kVirtual;
+  portix::PortSetting spec;
+  return portix::PortSetting::Parse(port_, &spec) && spec.kind == portix::PortSetting::Kind::kVirtual;
 }
