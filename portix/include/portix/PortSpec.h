@@ -1,0 +1,10 @@
+// The former name of PortSetting, kept only for callers written against it.
+#pragma once
+
+#include "portix/PortSetting.h"
+
+namespace portix {
+
+using PortSpec = PortSetting;
+
+}  // namespace portix
