@@ -30,7 +30,6 @@ struct PortSetting {
   static bool Parse(std::string_view text, PortSetting* port);
   // The registry value, or kDefaultPort when it is missing or not a string.
   static std::string Read();
-  static std::string ReadSetting() { return Read(); }  // former name
 };
 
 }  // namespace portix
