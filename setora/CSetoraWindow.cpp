@@ -1,7 +1,6 @@
 #include "CSetoraWindow.h"
 
 #include <QAction>
-#include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -12,7 +11,6 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QThread>
-#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <new>
@@ -23,6 +21,7 @@
 #include "CSetoraDocThread.h"
 #include "CSizeDisplay.h"
 #include "CWaitCursorU.h"
+#include "HtmlHelpU.h"
 #include "SetoraIds.h"
 #include "SetoraMessages.h"
 #include "SetoraStrings.h"
@@ -39,7 +38,6 @@ static void InitResources() {
 
 namespace {
 
-constexpr const char* kHelpFile = "Vireon.chm";
 constexpr const char* kHelpTopic = "edstos_about.htm";
 
 // The command-state rows: command, enabled at start, menu, dirty, no
@@ -161,10 +159,6 @@ CSetoraWindow::CSetoraWindow(CSetoraDocThread& doc, CAppPathU& paths, UserDialog
 
   playTimer_.setInterval(kPlayPollMs);
   connect(&playTimer_, &QTimer::timeout, this, &CSetoraWindow::PollPlayback);
-
-  helpViewer_ = [](const QString& file, const QString&) {
-    return QFileInfo::exists(file) && QDesktopServices::openUrl(QUrl::fromLocalFile(file));
-  };
 }
 
 CSetoraWindow::~CSetoraWindow() = default;
@@ -606,10 +600,7 @@ void CSetoraWindow::EndPlayback() {
 }
 
 void CSetoraWindow::Help() {
-  const QString file = QString::fromStdString(paths_.ProgramDir()) + QString::fromUtf8(kHelpFile);
-  if (!helpViewer_ || !helpViewer_(file, QString::fromUtf8(kHelpTopic))) {
-    ShowError(QString::fromUtf8(SetoraStrings::kNoHelp) + file);
-  }
+  HtmlHelpU::DisplayTopic(this, HtmlHelpU::Address(paths_.ProgramDir(), QString::fromUtf8(kHelpTopic)));
 }
 
 void CSetoraWindow::About() {

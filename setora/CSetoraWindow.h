@@ -41,9 +41,6 @@ class CSetoraWindow : public QDialog {
   // goes on watching one that takes longer.
   static constexpr int kStopWaitMs = 10000;
 
-  // Shows a help topic (file, topic inside it); false when it cannot.
-  using HelpViewer = std::function<bool(const QString& file, const QString& topic)>;
-
   // The document thread must run and hold a document.
   CSetoraWindow(CSetoraDocThread& doc, CAppPathU& paths, UserDialogs& dialogs, QWidget* parent = nullptr);
   ~CSetoraWindow() override;
@@ -58,8 +55,6 @@ class CSetoraWindow : public QDialog {
   // One tick of the playback timer: ends the playing state once the melody
   // has finished.
   void PollPlayback();
-
-  void SetHelpViewer(HelpViewer viewer) { helpViewer_ = std::move(viewer); }
 
   QAction* Action(int id) const;
   // The dialog button of a command; null for a command without one.
@@ -122,7 +117,6 @@ class CSetoraWindow : public QDialog {
   CSizeDisplay* setSize_ = nullptr;
   CSizeDisplay* blockSize_ = nullptr;
   QTimer playTimer_;
-  HelpViewer helpViewer_;
 
   QWidget* focus_ = nullptr;  // where a command wants the focus afterwards
   bool hasFile_ = false;

@@ -20,5 +20,4 @@ class SetoraStrings {
   static constexpr const char* kDeleteQuestion = "Удалить мелодию (мелодии) из набора ?";
   static constexpr const char* kNewFailed = "Ошибка при создании нового документа";
   static constexpr const char* kNoMemory = "Ошибка при выделении памяти";
-  static constexpr const char* kNoHelp = "Не удалось открыть файл справки\n";
 };

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
@@ -129,6 +130,16 @@ TEST_F(SetoraWindowTest, StartsWithAnEmptyNewSetAndTheTableStates) {
   Add({Mel("Звонок", 3)});
   EXPECT_EQ(QStringLiteral("Редактор набора мелодий - Новый набор.sto *"), window_->windowTitle());
   EXPECT_EQ(QStringList{QStringLiteral("1. Звонок  ")}, Items());
+}
+
+TEST_F(SetoraWindowTest, AboutShowsTheProgramAndItsVersion) {
+  QString about;
+  dialogs_.exec = [&](QDialog& dialog) {
+    if (auto* text = dialog.findChild<QLabel*>(QStringLiteral("aboutText"))) about = text->text();
+    return int(QDialog::Accepted);
+  };
+  window_->RunCommand(IDM_ABOUT);
+  EXPECT_EQ(QStringLiteral("Редактор набора мелодий\nВерсия 1.1"), about);
 }
 
 TEST_F(SetoraWindowTest, CountsSetAndBlockSizesInNoteSymbols) {
