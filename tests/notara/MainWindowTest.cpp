@@ -7,12 +7,14 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 #include <fstream>
 
 #include "CAppSetting.h"
 #include "CBellView.h"
+#include "CColoursDialog.h"
 #include "CDocumentFlows.h"
 #include "CMainWindow.h"
 #include "CNameDialog.h"
@@ -407,6 +409,47 @@ TEST_F(MainWindowTest, DialogsRenameAndSetTheFactor) {
   window()->RunCommand(IDM_ZOOM_FACTOR);
   EXPECT_DOUBLE_EQ(1.75, app_->Settings().ZoomFactor());
   EXPECT_EQ(QString("Неправильный ввод.\nЧисло должно быть в диапазоне от 1 до 2"), dialogs_.boxes[0].text);
+}
+
+TEST_F(MainWindowTest, ColoursAndTheNameFontReachTheView) {
+  Start();
+  const QRgb blue = qRgb(0, 0, 255);
+  std::vector<Colours> applied;
+  dialogs_.exec = [&](QDialog& dialog) {
+    auto& colours = dynamic_cast<CColoursDialog&>(dialog);
+    colours.SetApply([&](const Colours& c) { applied.push_back(c); });
+    EXPECT_FALSE(colours.ApplyButton()->isEnabled());
+    dialogs_.colourAnswers.push_back(QColor(blue));
+    colours.ColourButton(kNoteColour)->click();
+    EXPECT_TRUE(colours.ApplyButton()->isEnabled());
+    colours.ApplyButton()->click();
+    EXPECT_FALSE(colours.ApplyButton()->isEnabled());
+    EXPECT_TRUE(colours.OkButton()->isDefault());
+    colours.ColourButton(kBackgroundColour)->click();  // the chooser is cancelled
+    colours.OkButton()->click();
+    return colours.result();
+  };
+  window()->RunCommand(IDM_COLOURS);
+  ASSERT_EQ(1u, applied.size());
+  EXPECT_EQ(RGB(0, 0, 255), applied[0][kNoteColour]);
+  EXPECT_EQ(RGB(0, 0, 255), app_->Settings().GetColours()[kNoteColour]);
+  EXPECT_EQ(RGB(200, 200, 200), app_->Settings().GetColours()[kBackgroundColour]);
+  // The clef is drawn in the note colour: its pixels are blue now.
+  const ImageList* staff = view()->StaffImages();
+  const SIZE cell = staff->GetIconSize();
+  bool blueInk = false;
+  for (int i = 0; i < cell.cx * cell.cy; ++i) blueInk |= (staff->Bits(0)[i] & 0x00FFFFFF) == 0x0000FF;
+  EXPECT_TRUE(blueInk);
+
+  const LONG before = view()->NameHeight();
+  QFont font("Liberation Serif");
+  font.setPixelSize(70);
+  font.setBold(true);
+  dialogs_.fontAnswers.push_back(font);
+  window()->RunCommand(IDM_FONT);
+  EXPECT_EQ(-70, app_->Settings().NameFont().height);
+  EXPECT_EQ(700, app_->Settings().NameFont().weight);
+  EXPECT_GT(view()->NameHeight(), before) << "a taller name moves the staff down";
 }
 
 TEST(ZoomFactorInput, ReadsADecimalNumberFromTheFirstNineCharacters) {
