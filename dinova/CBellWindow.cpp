@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -16,7 +15,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
-#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -30,6 +28,7 @@
 #include "DinovaIcons.h"
 #include "DinovaIds.h"
 #include "DinovaStrings.h"
+#include "HtmlHelpU.h"
 #include "QtMessageTarget.h"
 #include "UserDialogs.h"
 #include "common/CAppPathU.h"
@@ -37,7 +36,6 @@
 
 namespace {
 
-constexpr const char* kHelpFile = "Vireon.chm";
 constexpr const char* kHelpTopic = "bell_about.html";
 
 // The device buttons: everything a known status is needed for.
@@ -93,8 +91,8 @@ CBellWindow::CBellWindow(CDeviceThread& device, CAppPathU& paths, UserDialogs& d
   setObjectName(QStringLiteral("bellWindow"));
   CCommandStatesU::SetControlId(this, IDD_BELL);
   setWindowIcon(DinovaIcons::Icon(IDI_BELL));
-  helpViewer_ = [](const QString& file, const QString&) {
-    return QFileInfo::exists(file) && QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+  helpViewer_ = [this](const QString& file, const QString& topic) {
+    return HtmlHelpU::DisplayTopic(this, file + QStringLiteral("::/") + topic) != nullptr;
   };
   target_ = new QtMessageTarget(
       [this](UINT message, WPARAM wParam, LPARAM lParam) { OnBellMessage(message, wParam, lParam); }, this);
@@ -154,7 +152,7 @@ void CBellWindow::BuildControls() {
     auto* value = new QLabel(status);
     value->setObjectName(QStringLiteral("field%1").arg(IDC_CAPACITY + i));
     value->setFont(bold);
-    value->setMinimumWidth(180);
+    value->setMinimumWidth(300);
     value->setTextInteractionFlags(Qt::TextSelectableByMouse);
     CCommandStatesU::SetControlId(value, IDC_CAPACITY + i);
     fields_[static_cast<size_t>(i)] = value;
@@ -650,7 +648,7 @@ void CBellWindow::ChoosePort() {
 }
 
 void CBellWindow::ShowHelp() {
-  const QString file = QFile::decodeName(paths_.ProgramDir().c_str()) + Utf8(kHelpFile);
+  const QString file = QFile::decodeName(paths_.ProgramDir().c_str()) + Utf8(HtmlHelpU::kHelpFile);
   if (!helpViewer_ || !helpViewer_(file, Utf8(kHelpTopic))) ShowError(Utf8(DinovaStrings::kNoHelp) + file);
 }
 

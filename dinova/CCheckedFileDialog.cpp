@@ -26,6 +26,11 @@ CCheckedFileDialog::CCheckedFileDialog(CFileChecker::Kind kind, LONG freeSymbols
   setAcceptMode(QFileDialog::AcceptOpen);
   setFileMode(QFileDialog::ExistingFile);
   setWindowTitle(QStringLiteral("Открыть"));
+  setLabelText(QFileDialog::LookIn, QStringLiteral("Папка:"));
+  setLabelText(QFileDialog::FileName, QStringLiteral("Имя файла:"));
+  setLabelText(QFileDialog::FileType, QStringLiteral("Тип файлов:"));
+  setLabelText(QFileDialog::Accept, QStringLiteral("Открыть"));
+  setLabelText(QFileDialog::Reject, QStringLiteral("Отмена"));
   setNameFilters({melody ? QStringLiteral("Мелодия (*.mel)") : QStringLiteral("Набор мелодий (*.sto)"),
                   QStringLiteral("Все файлы (*)")});
   setDefaultSuffix(melody ? QStringLiteral("mel") : QStringLiteral("sto"));
@@ -69,14 +74,19 @@ CCheckedFileDialog::CCheckedFileDialog(CFileChecker::Kind kind, LONG freeSymbols
     layout()->addWidget(panel);
   }
 
+  resize(760, 500);
+
   poll_ = new QTimer(this);
   poll_->setInterval(kPlayPollMs);
   connect(poll_, &QTimer::timeout, this, &CCheckedFileDialog::PollPreview);
 
+  // Choosing a file in the list writes its name into the name field, so the
+  // field alone tells of every change.
   if (auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
     connect(name, &QLineEdit::textChanged, this, &CCheckedFileDialog::Recheck);
+  } else {
+    connect(this, &QFileDialog::currentChanged, this, &CCheckedFileDialog::Recheck);
   }
-  connect(this, &QFileDialog::currentChanged, this, &CCheckedFileDialog::Recheck);
   connect(this, &QFileDialog::directoryEntered, this, &CCheckedFileDialog::Recheck);
   Recheck();
 }

@@ -45,6 +45,8 @@ CModeDialog::CModeDialog(BYTE mode, bool randomAllowed, QWidget* parent) : QDial
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(group);
   layout->addWidget(buttons);
+  // Wide enough for the whole title in the window's frame.
+  group->setMinimumWidth(fontMetrics().horizontalAdvance(windowTitle()) * 3 / 2 + 40);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 

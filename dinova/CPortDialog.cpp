@@ -14,7 +14,7 @@
 
 #include "CPortSetting.h"
 #include "UserDialogs.h"
-#include "portix/PortSpec.h"
+#include "portix/PortSetting.h"
 
 namespace {
 
@@ -47,9 +47,9 @@ CPortDialog::CPortDialog(const std::string& setting, UserDialogs& dialogs, QWidg
   error_->setStyleSheet(QStringLiteral("color: #b00020;"));
   error_->setWordWrap(true);
 
-  portix::PortSpec spec;
-  const bool parsed = portix::PortSpec::Parse(setting, &spec);
-  if (parsed && spec.kind == portix::PortSpec::Kind::kVirtual) {
+  portix::PortSetting spec;
+  const bool parsed = portix::PortSetting::Parse(setting, &spec);
+  if (parsed && spec.kind == portix::PortSetting::Kind::kVirtual) {
     virtualPort_->setChecked(true);
     image_->setText(QFile::decodeName(spec.path.c_str()));
     const int index = size_->findData(static_cast<int>(spec.newImageSize));
@@ -122,6 +122,11 @@ void CPortDialog::Browse() {
   chooser.setOption(QFileDialog::DontConfirmOverwrite, true);
   chooser.setNameFilters({QStringLiteral("Образ памяти (*.bin)"), QStringLiteral("Все файлы (*)")});
   chooser.setDefaultSuffix(QStringLiteral("bin"));
+  chooser.setLabelText(QFileDialog::LookIn, QStringLiteral("Папка:"));
+  chooser.setLabelText(QFileDialog::FileName, QStringLiteral("Имя файла:"));
+  chooser.setLabelText(QFileDialog::FileType, QStringLiteral("Тип файлов:"));
+  chooser.setLabelText(QFileDialog::Accept, QStringLiteral("Выбрать"));
+  chooser.setLabelText(QFileDialog::Reject, QStringLiteral("Отмена"));
   const QString current = image_->text().trimmed();
   if (!current.isEmpty()) chooser.selectFile(current);
   if (dialogs_.Exec(chooser) != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return;

@@ -5,10 +5,10 @@
 #include <QRegularExpression>
 
 #include "platform/Registry.h"
-#include "portix/PortSpec.h"
+#include "portix/PortSetting.h"
 
 std::string CPortSetting::Read() {
-  return portix::PortSpec::ReadSetting();
+  return portix::PortSetting::Read();
 }
 
 bool CPortSetting::Write(const std::string& setting) {
@@ -39,10 +39,13 @@ bool CPortSetting::IsDevicePath(const QString& text) {
 }
 
 QString CPortSetting::Describe(const std::string& setting) {
-  portix::PortSpec spec;
-  if (!portix::PortSpec::Parse(setting, &spec))
+  portix::PortSetting spec;
+  if (!portix::PortSetting::Parse(setting, &spec))
     return QStringLiteral("неверный порт \"%1\"").arg(QString::fromStdString(setting));
   const QString path = QFile::decodeName(spec.path.c_str());
-  if (spec.kind == portix::PortSpec::Kind::kVirtual) return QStringLiteral("виртуальный звонок %1").arg(path);
+  // The image's folder would crowd the title; its name tells it apart.
+  if (spec.kind == portix::PortSetting::Kind::kVirtual) {
+    return QStringLiteral("виртуальный звонок %1").arg(QFileInfo(path).fileName());
+  }
   return QStringLiteral("порт %1").arg(path);
 }

@@ -27,6 +27,6 @@ class CPortSetting {
   // Whether text names a port device the bell can use.
   static bool IsDevicePath(const QString& text);
   // A short Russian description for the window title, e.g. "виртуальный
-  // звонок /tmp/bell.bin" or "порт /dev/i2c-1".
+  // звонок bell.bin" (the image's file name) or "порт /dev/i2c-1".
   static QString Describe(const std::string& setting);
 };
