@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libasound2-dev alsa-utils
-  qt6-base-dev qt6-svg-dev libgl-dev fonts-liberation2
+  qt6-base-dev qt6-svg-dev libgl-dev fonts-liberation2 qt6-translations-l10n
   xvfb xauth
   python3-mido
   fp-utils libchm-dev
