@@ -143,7 +143,7 @@ int WriteSet(Context& c) {
   if (n == 0) {
     std::printf("%s holds no melodies: nothing written\n", path.c_str());
   } else {
-    std::printf("%d melodies written as melodies %d to %d (%d note symbols)%s\n", n, static_cast<int>(first),
+    std::printf("written as melodies %d to %d: %d note symbols%s\n", static_cast<int>(first),
                 static_cast<int>(first + n - 1), static_cast<int>(size), c.args.Has("verify") ? ", verified" : "");
   }
   PrintStatus(c.bell);
@@ -172,7 +172,7 @@ int ReadSet(Context& c) {
   }
   bar.Finish();
   MelodyFiles::SaveSet(path, set);
-  std::printf("%s: %d melodies, set size %d note symbols\n", path.c_str(), static_cast<int>(count),
+  std::printf("%s: melodies: %d, set size %d note symbols\n", path.c_str(), static_cast<int>(count),
               static_cast<int>(StoFormat::SetSize(set)));
   return kExitOk;
 }

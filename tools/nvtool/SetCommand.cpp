@@ -31,7 +31,7 @@ int Create(const std::vector<std::string>& args) {
     if (!doc.AddMelodyFile(words[i], error)) throw ToolError::Failed(WithPath(error, words[i]));
   }
   if (!doc.Save(&output, error)) throw ToolError::Failed(WithPath(error, output));
-  std::printf("%s: %d melodies, set size %d note symbols\n", output.c_str(), static_cast<int>(doc.Count()),
+  std::printf("%s: melodies: %d, set size %d note symbols\n", output.c_str(), static_cast<int>(doc.Count()),
               static_cast<int>(doc.SetSize()));
   return kExitOk;
 }
