@@ -288,6 +288,12 @@ TEST_F(MainWindowTest, SaveOpenAndTitlesFollowTheFile) {
   EXPECT_EQ(2, Get(DOCM_GET_COUNT));
   EXPECT_EQ(QString("Редактор мелодий - звонок.mel"), window()->windowTitle());
 
+  // A cancelled Save As leaves the document under its file's name.
+  window()->RunCommand(IDM_SAVE_AS);
+  EXPECT_EQ(3u, dialogs_.fileRequests.size()) << "the save dialog was asked";
+  EXPECT_FALSE(window()->Flows().IsUntitled());
+  EXPECT_EQ(QString("Редактор мелодий - звонок.mel"), window()->windowTitle());
+
   std::ofstream(dir_.file("bad.mel")) << "\x05"
                                          "em2.0";
   dialogs_.openAnswers.push_back(QString::fromStdString(dir_.file("bad.mel")));
