@@ -75,6 +75,9 @@ TEST_F(FileCommandsTest, InfoPrintsEachKindInItsJsonShape) {
     const ToolResult result = Run({"info", "--json", path});
     EXPECT_EQ(0, result.exitCode) << result.err;
     EXPECT_EQ(json, result.out);
+    // Under a name that does not tell, the contents do.
+    nvtest::WriteBytes(File("unnamed.data"), nvtest::ReadBytes(path));
+    EXPECT_EQ(json, Run({"info", "--json", File("unnamed.data")}).out);
   }
   // A set in words names its size, each melody and each note.
   const ToolResult words = Run({"info", File("s.sto")});

@@ -1,6 +1,7 @@
 #include "ToolRunner.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,7 +26,7 @@ std::string ReadText(const std::string& path) {
 
 }  // namespace
 
-ToolResult RunTool(const std::vector<std::string>& args, const std::string& folder) {
+ToolResult RunTool(const std::vector<std::string>& args, const std::string& folder, int interruptAfterMs) {
   const std::string program = BinDir() + "/nvtool";
   const std::string outPath = folder + "/nvtool.out";
   const std::string errPath = folder + "/nvtool.err";
@@ -44,6 +45,10 @@ ToolResult RunTool(const std::vector<std::string>& args, const std::string& fold
   posix_spawn_file_actions_destroy(&actions);
   if (spawned != 0) throw std::runtime_error("cannot start " + program);
 
+  if (interruptAfterMs >= 0) {
+    usleep(static_cast<useconds_t>(interruptAfterMs) * 1000);
+    kill(pid, SIGINT);
+  }
   int status = 0;
   while (waitpid(pid, &status, 0) < 0) {
     if (errno != EINTR) throw std::runtime_error("waitpid failed");

@@ -16,8 +16,9 @@ struct ToolResult {
 };
 
 // nvtool from the build's program folder with args; folder holds the
-// captured streams.
-ToolResult RunTool(const std::vector<std::string>& args, const std::string& folder);
+// captured streams. With interruptAfterMs >= 0 the program gets SIGINT
+// that long after its start, as from Ctrl+C.
+ToolResult RunTool(const std::vector<std::string>& args, const std::string& folder, int interruptAfterMs = -1);
 
 // Test files.
 MelodyData Melody(std::u16string name, std::vector<NoteValues> notes);
