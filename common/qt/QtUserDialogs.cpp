@@ -35,8 +35,12 @@ QString Chosen(QFileDialog& dialog) {
 }  // namespace
 
 QString QtUserDialogs::NameFilter(const QString& description, const QString& patterns) {
-  if (description.contains('(')) return description;
-  return QStringLiteral("%1 (%2)").arg(description, patterns);
+  QString shown = description.contains('(') ? description : QStringLiteral("%1 (%2)").arg(description, patterns);
+  // The programs list patterns as "*.mid;*.kar"; Qt separates them with spaces
+  // and would otherwise match no file at all.
+  const qsizetype open = shown.lastIndexOf('(');
+  if (open >= 0) shown = shown.left(open) + shown.mid(open).replace(';', ' ');
+  return shown;
 }
 
 int QtUserDialogs::MessageBox(QWidget* owner, const QString& text, const QString& caption, UINT type) {
