@@ -8,20 +8,10 @@
 #include "platform/Kernel.h"
 #include "platform/Library.h"
 
+using nv::RequestOut;
 using nv::RequestThread;
 
 namespace {
-
-// A text for a CStringU out-value: cut to the string's capacity rather than
-// lost, so a long path still leaves a readable message.
-CStringU Bounded(std::u16string_view text) {
-  return CStringU(text.substr(0, std::min(text.size(), CStringU::kMaxLength)));
-}
-
-template <class T>
-T* Out(WPARAM wParam) {
-  return reinterpret_cast<T*>(wParam);
-}
 
 template <class T>
 const T* In(LPARAM lParam) {
@@ -160,7 +150,7 @@ LONG CDocThread::OnOpen(WPARAM wParam, LPARAM lParam) {
   const char* path = reinterpret_cast<const char*>(lParam);
   std::u16string error;
   if (path != nullptr && doc_->OpenDocument(path, error)) return 1;
-  if (auto* out = Out<CStringU>(wParam)) *out = Bounded(error);
+  if (auto* out = RequestOut<CStringU>(wParam)) *out = CStringU::Truncated(error);
   return 0;
 }
 
@@ -169,7 +159,7 @@ LONG CDocThread::OnSave(WPARAM wParam, LPARAM lParam) {
   const std::string given = path != nullptr ? path : "";
   std::u16string error;
   if (Melody() != nullptr && doc_->SaveDocument(path != nullptr ? &given : nullptr, error)) return 1;
-  if (auto* out = Out<CStringU>(wParam)) *out = Bounded(error);
+  if (auto* out = RequestOut<CStringU>(wParam)) *out = CStringU::Truncated(error);
   return 0;
 }
 
@@ -178,7 +168,7 @@ LONG CDocThread::OnIsModified(WPARAM, LPARAM) {
 }
 
 LONG CDocThread::OnGetPath(WPARAM wParam, LPARAM) {
-  if (auto* out = Out<CStringU>(wParam)) *out = CStringU::FromUtf8(doc_->Path());
+  if (auto* out = RequestOut<CStringU>(wParam)) *out = CStringU::FromUtf8(doc_->Path());
   return 1;
 }
 
@@ -186,12 +176,12 @@ LONG CDocThread::OnExportMidi(WPARAM wParam, LPARAM lParam) {
   const char* path = reinterpret_cast<const char*>(lParam);
   std::u16string error;
   if (path != nullptr && Melody() != nullptr && doc_->ExportMidi(path, error)) return 1;
-  if (auto* out = Out<CStringU>(wParam)) *out = Bounded(error);
+  if (auto* out = RequestOut<CStringU>(wParam)) *out = CStringU::Truncated(error);
   return 0;
 }
 
 LONG CDocThread::OnIsUndoEmpty(WPARAM wParam, LPARAM) {
-  if (auto* out = Out<LONG>(wParam)) *out = doc_->Undo().IsEmpty() ? 1 : 0;
+  if (auto* out = RequestOut<LONG>(wParam)) *out = doc_->Undo().IsEmpty() ? 1 : 0;
   return 1;
 }
 
@@ -199,7 +189,7 @@ LONG CDocThread::OnIsPlaying(WPARAM wParam, LPARAM) {
   IMelody* melody = Melody();
   SHORT playing = 0;
   if (melody == nullptr || FAILED(melody->IsPlaying(&playing))) return 0;
-  if (auto* out = Out<LONG>(wParam)) *out = playing != 0 ? 1 : 0;
+  if (auto* out = RequestOut<LONG>(wParam)) *out = playing != 0 ? 1 : 0;
   return 1;
 }
 
@@ -218,52 +208,52 @@ LONG CDocThread::OnDraw(WPARAM, LPARAM lParam) {
 LONG CDocThread::OnGetName(WPARAM wParam, LPARAM) {
   std::u16string name;
   if (Melody() == nullptr || FAILED(MelodyValues::ReadName(Melody(), name))) return 0;
-  if (auto* out = Out<CStringU>(wParam)) *out = CStringU(name);
+  if (auto* out = RequestOut<CStringU>(wParam)) *out = CStringU(name);
   return 1;
 }
 
 LONG CDocThread::OnGetCount(WPARAM wParam, LPARAM) {
   LONG count = 0;
   if (Melody() == nullptr || FAILED(Melody()->GetCount(&count))) return 0;
-  if (auto* out = Out<LONG>(wParam)) *out = count;
+  if (auto* out = RequestOut<LONG>(wParam)) *out = count;
   return 1;
 }
 
 LONG CDocThread::OnGetCurrent(WPARAM wParam, LPARAM) {
   LONG current = -1;
   if (Melody() == nullptr || FAILED(Melody()->GetCurrent(&current))) return 0;
-  if (auto* out = Out<LONG>(wParam)) *out = current;
+  if (auto* out = RequestOut<LONG>(wParam)) *out = current;
   return 1;
 }
 
 LONG CDocThread::OnGetNotePos(WPARAM wParam, LPARAM lParam) {
   const auto* b = In<NotePosBlock>(lParam);
-  auto* out = Out<POINT>(wParam);
+  auto* out = RequestOut<POINT>(wParam);
   if (Melody() == nullptr || b == nullptr || out == nullptr) return 0;
   return SUCCEEDED(Melody()->GetNotePosition(b->index, b->zoom, b->nameHeight, out)) ? 1 : 0;
 }
 
 LONG CDocThread::OnGetPitch(WPARAM wParam, LPARAM) {
-  auto* out = Out<SHORT>(wParam);
+  auto* out = RequestOut<SHORT>(wParam);
   if (Melody() == nullptr || out == nullptr) return 0;
   return SUCCEEDED(Melody()->GetCurrentPitch(out)) ? 1 : 0;
 }
 
 LONG CDocThread::OnGetDuration(WPARAM wParam, LPARAM) {
-  auto* out = Out<SHORT>(wParam);
+  auto* out = RequestOut<SHORT>(wParam);
   if (Melody() == nullptr || out == nullptr) return 0;
   return SUCCEEDED(Melody()->GetCurrentDuration(out)) ? 1 : 0;
 }
 
 LONG CDocThread::OnGetFlags(WPARAM wParam, LPARAM) {
-  auto* out = Out<SHORT>(wParam);
+  auto* out = RequestOut<SHORT>(wParam);
   if (Melody() == nullptr || out == nullptr) return 0;
   return SUCCEEDED(Melody()->GetCurrentFlags(out)) ? 1 : 0;
 }
 
 LONG CDocThread::OnGetNoteSize(WPARAM wParam, LPARAM lParam) {
   const auto* b = In<NoteSizeBlock>(lParam);
-  auto* out = Out<SIZE>(wParam);
+  auto* out = RequestOut<SIZE>(wParam);
   if (Melody() == nullptr || b == nullptr || out == nullptr) return 0;
   return SUCCEEDED(Melody()->GetNoteSize(b->zoom, b->nameHeight, &out->cx, &out->cy)) ? 1 : 0;
 }
@@ -342,12 +332,12 @@ LONG CDocThread::OnChAddNote(WPARAM, LPARAM lParam) {
 }
 
 LONG CDocThread::OnChCount(WPARAM wParam, LPARAM) {
-  if (auto* out = Out<LONG>(wParam)) *out = doc_->ChannelCount();
+  if (auto* out = RequestOut<LONG>(wParam)) *out = doc_->ChannelCount();
   return 1;
 }
 
 LONG CDocThread::OnChGetCount(WPARAM wParam, LPARAM lParam) {
-  auto* out = Out<LONG>(wParam);
+  auto* out = RequestOut<LONG>(wParam);
   if (out != nullptr) *out = 0;
   IMelody* melody = Channel(lParam);
   LONG count = 0;
@@ -360,7 +350,7 @@ LONG CDocThread::OnChIsPlaying(WPARAM wParam, LPARAM lParam) {
   IMelody* melody = Channel(lParam);
   SHORT playing = 0;
   if (melody == nullptr || FAILED(melody->IsPlaying(&playing))) return 0;
-  if (auto* out = Out<LONG>(wParam)) *out = playing != 0 ? 1 : 0;
+  if (auto* out = RequestOut<LONG>(wParam)) *out = playing != 0 ? 1 : 0;
   return 1;
 }
 
@@ -395,7 +385,7 @@ LONG CDocThread::OnChGetCurrent(WPARAM wParam, LPARAM lParam) {
   IMelody* melody = Channel(lParam);
   LONG current = -1;
   if (melody == nullptr || FAILED(melody->GetCurrent(&current))) return 0;
-  if (auto* out = Out<LONG>(wParam)) *out = current;
+  if (auto* out = RequestOut<LONG>(wParam)) *out = current;
   return 1;
 }
 

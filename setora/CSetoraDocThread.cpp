@@ -8,20 +8,10 @@
 #include "common/ComErrorU.h"
 #include "platform/CodePage.h"
 
+using nv::RequestOut;
 using nv::RequestThread;
 
 namespace {
-
-// A text for a CStringU out-value: cut to the string's capacity rather than
-// lost, so a message about a long path still reads.
-CStringU Bounded(std::u16string_view text) {
-  return CStringU(text.substr(0, std::min(text.size(), CStringU::kMaxLength)));
-}
-
-template <class T>
-T* Out(WPARAM wParam) {
-  return reinterpret_cast<T*>(wParam);
-}
 
 const char* Text(LPARAM lParam) {
   return reinterpret_cast<const char*>(lParam);
@@ -106,7 +96,7 @@ LONG CSetoraDocThread::OnOpen(WPARAM wParam, LPARAM lParam) {
   const char* path = Text(lParam);
   std::u16string error;
   if (path != nullptr && doc_->Open(path, error)) return 1;
-  if (auto* out = Out<CStringU>(wParam)) *out = Bounded(error);
+  if (auto* out = RequestOut<CStringU>(wParam)) *out = CStringU::Truncated(error);
   return 0;
 }
 
@@ -115,7 +105,7 @@ LONG CSetoraDocThread::OnSave(WPARAM wParam, LPARAM lParam) {
   const std::string given = path != nullptr ? path : "";
   std::u16string error;
   if (doc_->Save(path != nullptr ? &given : nullptr, error)) return 1;
-  if (auto* out = Out<CStringU>(wParam)) *out = Bounded(error);
+  if (auto* out = RequestOut<CStringU>(wParam)) *out = CStringU::Truncated(error);
   return 0;
 }
 
@@ -124,14 +114,14 @@ LONG CSetoraDocThread::OnIsModified(WPARAM, LPARAM) {
 }
 
 LONG CSetoraDocThread::OnGetCount(WPARAM wParam, LPARAM) {
-  auto* out = Out<LONG>(wParam);
+  auto* out = RequestOut<LONG>(wParam);
   if (out == nullptr) return 0;
   *out = doc_->Count();
   return 1;
 }
 
 LONG CSetoraDocThread::OnGetName(WPARAM wParam, LPARAM lParam) {
-  auto* out = Out<CStringU>(wParam);
+  auto* out = RequestOut<CStringU>(wParam);
   std::u16string name;
   if (out == nullptr || !doc_->Name(Index(lParam), name)) return 0;
   *out = CStringU(name);
@@ -139,14 +129,14 @@ LONG CSetoraDocThread::OnGetName(WPARAM wParam, LPARAM lParam) {
 }
 
 LONG CSetoraDocThread::OnGetPath(WPARAM wParam, LPARAM) {
-  auto* out = Out<std::string>(wParam);
+  auto* out = RequestOut<std::string>(wParam);
   if (out == nullptr) return 0;
   *out = doc_->Path();
   return 1;
 }
 
 LONG CSetoraDocThread::OnGetNoteCount(WPARAM wParam, LPARAM lParam) {
-  auto* out = Out<LONG>(wParam);
+  auto* out = RequestOut<LONG>(wParam);
   return Result(out != nullptr && doc_->NoteCount(Index(lParam), *out));
 }
 
@@ -154,7 +144,7 @@ LONG CSetoraDocThread::OnAddMelody(WPARAM wParam, LPARAM lParam) {
   const char* path = Text(lParam);
   std::u16string error;
   if (path != nullptr && doc_->AddMelodyFile(path, error)) return 1;
-  if (auto* out = Out<CStringU>(wParam)) *out = Bounded(error);
+  if (auto* out = RequestOut<CStringU>(wParam)) *out = CStringU::Truncated(error);
   return 0;
 }
 
@@ -162,7 +152,7 @@ LONG CSetoraDocThread::OnSaveMelody(WPARAM wParam, LPARAM lParam) {
   const auto* block = reinterpret_cast<const SaveMelodyBlock*>(lParam);
   std::u16string error;
   if (block != nullptr && block->path != nullptr && doc_->SaveMelody(block->index, block->path, error)) return 1;
-  if (auto* out = Out<CStringU>(wParam)) *out = Bounded(error);
+  if (auto* out = RequestOut<CStringU>(wParam)) *out = CStringU::Truncated(error);
   return 0;
 }
 
@@ -182,15 +172,15 @@ LONG CSetoraDocThread::OnPlay(WPARAM wParam, LPARAM lParam) {
   const LONG index = Index(lParam);
   if (doc_->Play(index)) return 1;
   // The melody's own description of the refusal, when it left one.
-  if (auto* out = Out<CStringU>(wParam); out != nullptr) {
+  if (auto* out = RequestOut<CStringU>(wParam); out != nullptr) {
     IMelody* melody = doc_->Melody(index);
-    *out = melody != nullptr ? Bounded(ComErrorU::Description(melody, IID_IMelody)) : CStringU();
+    *out = melody != nullptr ? CStringU::Truncated(ComErrorU::Description(melody, IID_IMelody)) : CStringU();
   }
   return 0;
 }
 
 LONG CSetoraDocThread::OnIsStopped(WPARAM wParam, LPARAM lParam) {
-  auto* out = Out<LONG>(wParam);
+  auto* out = RequestOut<LONG>(wParam);
   bool stopped = false;
   if (out == nullptr || !doc_->IsStopped(Index(lParam), stopped)) return 0;
   *out = stopped ? 1 : 0;

@@ -8,6 +8,7 @@
 // (appending in place, which reports whether it appended).
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,11 @@ class CStringU {
   CStringU(std::u16string_view wide);
   // ANSI (Windows-1251) text; 256 bytes or more give an empty string.
   explicit CStringU(const char* ansi);
+  // Wide text cut to the capacity rather than emptied: for messages, where a
+  // readable beginning beats nothing.
+  static CStringU Truncated(std::u16string_view wide) {
+    return CStringU(wide.substr(0, std::min(wide.size(), kMaxLength)));
+  }
   CStringU(const CStringU& other);
   CStringU& operator=(const CStringU& other);
   virtual ~CStringU();

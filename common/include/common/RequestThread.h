@@ -99,4 +99,11 @@ class RequestThread {
   bool quit_ = false;
 };
 
+// A request's out-value: the pointer the sender passed as the first parameter
+// (null when it wants none).
+template <class T>
+T* RequestOut(WPARAM wParam) {
+  return reinterpret_cast<T*>(wParam);
+}
+
 }  // namespace nv
