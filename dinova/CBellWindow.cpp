@@ -676,7 +676,8 @@ void CBellWindow::reject() {
   LONG busy = 0;
   device_.Send(DEVM_IS_BUSY, reinterpret_cast<WPARAM>(&busy));
   if (busy != 0) {
-    if (dialogs_.MessageBox(this, Utf8(DinovaStrings::kAskExitBusy), Caption(), MB_YESNO | MB_ICONWARNING) != IDYES) {
+    if (dialogs_.MessageBox(this, Utf8(DinovaStrings::kAskExitBusy), Caption(),
+                            MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) {
       return;
     }
     CWaitCursorU wait;

@@ -90,7 +90,8 @@ int QtUserDialogs::MessageBox(QWidget* owner, const QString& text, const QString
   for (const Button& b : buttons) standard |= b.standard;
   box.setStandardButtons(standard);
   for (const Button& b : buttons) box.button(b.standard)->setText(QString::fromUtf8(b.text));
-  box.setDefaultButton(buttons.front().standard);
+  const bool second = (type & 0xF00) == MB_DEFBUTTON2 && buttons.size() > 1;
+  box.setDefaultButton(buttons[second ? 1 : 0].standard);
   box.setEscapeButton(buttons.size() == 1 ? buttons.front().standard : buttons.back().standard);
 
   const auto result = static_cast<QMessageBox::StandardButton>(box.exec());

@@ -25,6 +25,8 @@ constexpr UINT MB_ICONERROR = 0x10;
 constexpr UINT MB_ICONQUESTION = 0x20;
 constexpr UINT MB_ICONWARNING = 0x30;
 constexpr UINT MB_ICONINFORMATION = 0x40;
+// The second button is the default one (the first is without this flag).
+constexpr UINT MB_DEFBUTTON2 = 0x100;
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
 constexpr int IDYES = 6;

@@ -337,7 +337,7 @@ TEST_F(BellWindowTest, ExitWhileBusyAsksAndCancelsTheBell) {
   window_->Button(IDC_EXIT)->click();
   ASSERT_EQ(1u, dialogs_.boxes.size());
   EXPECT_TRUE(dialogs_.boxes[0].text.startsWith("Идет обмен со звонком."));
-  EXPECT_EQ(MB_YESNO | MB_ICONWARNING, dialogs_.boxes[0].type);
+  EXPECT_EQ(MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, dialogs_.boxes[0].type);
   EXPECT_TRUE(window_->isVisible());
 
   dialogs_.answers = {IDYES};
