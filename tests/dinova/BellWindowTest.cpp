@@ -301,6 +301,27 @@ TEST_F(BellWindowTest, APortThatCannotBeOpenedIsAnIoError) {
   EXPECT_EQ(0, window_->Progress()->value());
 }
 
+TEST_F(BellWindowTest, AMissingPortAtStartCanBeReplacedBeforeGivingUp) {
+  WriteImage(image_, Image29(32768, {}));
+  port_ = [this](CPortDialog& dialog) {
+    dialog.VirtualChoice()->setChecked(true);
+    dialog.ImageEdit()->setText(QString::fromStdString(image_));
+    dialog.accept();
+    return dialog.result();
+  };
+  for (const int answer : {IDNO, IDYES}) {
+    SCOPED_TRACE(answer);
+    ASSERT_TRUE(CPortSetting::Write("/dev/i2c-250"));
+    dialogs_.answers = {answer};
+    app_ = std::make_unique<CDinovaApp>(dialogs_);
+    EXPECT_EQ(answer == IDYES, app_->Start());
+    EXPECT_TRUE(LastBox().contains("/dev/i2c-250"));
+    EXPECT_EQ(answer == IDYES, app_->Window() != nullptr);
+    app_->Shutdown();
+  }
+  EXPECT_EQ("virtual:" + image_ + "?size=32768", CPortSetting::Read());
+}
+
 TEST_F(BellWindowTest, StatusReadErrorsEndTheFlowWithTheirMessage) {
   struct Case {
     LPARAM code;
