@@ -24,6 +24,22 @@ std::string ReadText(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// Waits (up to a minute) until the process has a handler for SIGINT: its
+// SigCgt mask in /proc has the signal's bit.
+void WaitForInterruptHandler(pid_t pid) {
+  const std::string status = "/proc/" + std::to_string(pid) + "/status";
+  for (int i = 0; i < 6000; ++i) {
+    std::ifstream in(status);
+    std::string line;
+    while (std::getline(in, line)) {
+      if (line.rfind("SigCgt:", 0) != 0) continue;
+      const unsigned long long caught = std::stoull(line.substr(7), nullptr, 16);
+      if ((caught & (1ull << (SIGINT - 1))) != 0) return;
+    }
+    usleep(10000);
+  }
+}
+
 }  // namespace
 
 ToolResult RunTool(const std::vector<std::string>& args, const std::string& folder, int interruptAfterMs) {
@@ -46,6 +62,9 @@ ToolResult RunTool(const std::vector<std::string>& args, const std::string& fold
   if (spawned != 0) throw std::runtime_error("cannot start " + program);
 
   if (interruptAfterMs >= 0) {
+    // The delay counts from when the program catches SIGINT, so a slow
+    // start (a busy machine, a sanitizer) cannot turn Ctrl+C into a kill.
+    WaitForInterruptHandler(pid);
     usleep(static_cast<useconds_t>(interruptAfterMs) * 1000);
     kill(pid, SIGINT);
   }
