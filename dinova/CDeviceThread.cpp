@@ -17,11 +17,6 @@ using nv::RequestThread;
 
 namespace {
 
-template <class T>
-T* Out(WPARAM wParam) {
-  return reinterpret_cast<T*>(wParam);
-}
-
 const DeviceRequest* Request(LPARAM lParam) {
   return reinterpret_cast<const DeviceRequest*>(lParam);
 }
@@ -38,7 +33,7 @@ std::u16string Text(const char* utf8) {
 // (cut to the string's capacity rather than lost).
 LONG Answer(WPARAM wParam, bool ok, const std::u16string& error) {
   if (ok) return 1;
-  if (auto* out = Out<CStringU>(wParam)) *out = CStringU(std::u16string_view(error).substr(0, CStringU::kMaxLength));
+  if (auto* out = nv::RequestOut<CStringU>(wParam)) *out = CStringU::Truncated(error);
   return 0;
 }
 
@@ -201,7 +196,7 @@ LONG CDeviceThread::OnIsBusy(WPARAM wParam, LPARAM) {
   const Ref<IBell> held(bell);
   SHORT busy = 0;
   bell->IsBusy(&busy);
-  if (auto* out = Out<LONG>(wParam)) *out = busy != 0 ? 1 : 0;
+  if (auto* out = nv::RequestOut<LONG>(wParam)) *out = busy != 0 ? 1 : 0;
   return 1;
 }
 
@@ -322,7 +317,7 @@ LONG CDeviceThread::OnStop(WPARAM, LPARAM) {
 LONG CDeviceThread::OnIsStopped(WPARAM wParam, LPARAM) {
   SHORT playing = 0;
   if (!melodies_.empty() && FAILED(melodies_.front()->IsPlaying(&playing))) playing = 0;
-  if (auto* out = Out<LONG>(wParam)) *out = playing == 0 ? 1 : 0;
+  if (auto* out = nv::RequestOut<LONG>(wParam)) *out = playing == 0 ? 1 : 0;
   return 1;
 }
 
@@ -359,7 +354,7 @@ LONG CDeviceThread::OnLoadSet(WPARAM wParam, LPARAM lParam) {
 }
 
 LONG CDeviceThread::OnGetCount(WPARAM wParam, LPARAM) {
-  if (auto* out = Out<LONG>(wParam)) *out = static_cast<LONG>(melodies_.size());
+  if (auto* out = nv::RequestOut<LONG>(wParam)) *out = static_cast<LONG>(melodies_.size());
   return 1;
 }
 
