@@ -41,12 +41,12 @@ constexpr const char* kHelpTopic = "bell_about.html";
 // The device buttons: everything a known status is needed for.
 constexpr int kDeviceButtons[] = {IDC_WRITE_SET, IDC_ADD_MELODY, IDC_READ_SET, IDC_CLEAR, IDC_SELECTION_MODE};
 
-struct ButtonSpec {
+struct IconButton {
   int control;
   int icon;
   const char* name;
 };
-constexpr ButtonSpec kIconButtons[] = {
+constexpr IconButton kIconButtons[] = {
     {IDC_WRITE_SET, IDI_WRITE_SET, "writeSet"},       {IDC_ADD_MELODY, IDI_ADD_MELODY, "addMelody"},
     {IDC_READ_SET, IDI_READ_SET, "readSet"},          {IDC_CLEAR, IDI_CLEAR, "clear"},
     {IDC_SELECTION_MODE, IDI_SELECTION_MODE, "mode"}, {IDC_EXIT, IDI_EXIT, "exit"},
@@ -170,16 +170,16 @@ void CBellWindow::BuildControls() {
 
   // The device buttons, then "Выход" on its own at the right.
   auto* buttons = new QHBoxLayout;
-  for (const ButtonSpec& spec : kIconButtons) {
-    auto* button = new QPushButton(DinovaIcons::Icon(spec.icon), QString(), this);
-    button->setObjectName(QLatin1String(spec.name));
+  for (const IconButton& entry : kIconButtons) {
+    auto* button = new QPushButton(DinovaIcons::Icon(entry.icon), QString(), this);
+    button->setObjectName(QLatin1String(entry.name));
     button->setIconSize(QSize(32, 32));
     button->setFixedSize(48, 48);
-    button->setToolTip(DinovaStrings::Text(spec.control));
-    CCommandStatesU::SetControlId(button, spec.control);
-    if (spec.control == IDC_EXIT) buttons->addStretch(1);
+    button->setToolTip(DinovaStrings::Text(entry.control));
+    CCommandStatesU::SetControlId(button, entry.control);
+    if (entry.control == IDC_EXIT) buttons->addStretch(1);
     buttons->addWidget(button);
-    const int control = spec.control;
+    const int control = entry.control;
     connect(button, &QPushButton::clicked, this, [this, control] {
       switch (control) {
         case IDC_CLEAR:

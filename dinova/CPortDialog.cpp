@@ -47,16 +47,16 @@ CPortDialog::CPortDialog(const std::string& setting, UserDialogs& dialogs, QWidg
   error_->setStyleSheet(QStringLiteral("color: #b00020;"));
   error_->setWordWrap(true);
 
-  portix::PortSetting spec;
-  const bool parsed = portix::PortSetting::Parse(setting, &spec);
-  if (parsed && spec.kind == portix::PortSetting::Kind::kVirtual) {
+  portix::PortSetting parsedPort;
+  const bool parsed = portix::PortSetting::Parse(setting, &parsedPort);
+  if (parsed && parsedPort.kind == portix::PortSetting::Kind::kVirtual) {
     virtualPort_->setChecked(true);
-    image_->setText(QFile::decodeName(spec.path.c_str()));
-    const int index = size_->findData(static_cast<int>(spec.newImageSize));
+    image_->setText(QFile::decodeName(parsedPort.path.c_str()));
+    const int index = size_->findData(static_cast<int>(parsedPort.newImageSize));
     if (index >= 0) size_->setCurrentIndex(index);
   } else if (parsed && !CPortSetting::IsDefault(setting)) {
     devicePort_->setChecked(true);
-    device_->setText(QString::fromStdString(spec.path));
+    device_->setText(QString::fromStdString(parsedPort.path));
   } else {
     defaultPort_->setChecked(true);
   }

@@ -39,12 +39,12 @@ bool CPortSetting::IsDevicePath(const QString& text) {
 }
 
 QString CPortSetting::Describe(const std::string& setting) {
-  portix::PortSetting spec;
-  if (!portix::PortSetting::Parse(setting, &spec))
+  portix::PortSetting parsedPort;
+  if (!portix::PortSetting::Parse(setting, &parsedPort))
     return QStringLiteral("неверный порт \"%1\"").arg(QString::fromStdString(setting));
-  const QString path = QFile::decodeName(spec.path.c_str());
+  const QString path = QFile::decodeName(parsedPort.path.c_str());
   // The image's folder would crowd the title; its name tells it apart.
-  if (spec.kind == portix::PortSetting::Kind::kVirtual) {
+  if (parsedPort.kind == portix::PortSetting::Kind::kVirtual) {
     return QStringLiteral("виртуальный звонок %1").arg(QFileInfo(path).fileName());
   }
   return QStringLiteral("порт %1").arg(path);
