@@ -44,8 +44,8 @@ PortOverride::PortOverride(const std::string& port) {
     port_ = portix::PortSetting::Read();
     return;
   }
-  portix::PortSetting spec;
-  if (!portix::PortSetting::Parse(port, &spec)) throw ToolError::Usage("--port: \"" + port + "\" is not a port");
+  portix::PortSetting parsedPort;
+  if (!portix::PortSetting::Parse(port, &parsedPort)) throw ToolError::Usage("--port: \"" + port + "\" is not a port");
   Key key;
   if (RegCreateKeyEx(HKEY_CURRENT_USER, portix::kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
                      nullptr, key.Out(), nullptr) != ERROR_SUCCESS) {
@@ -71,6 +71,6 @@ PortOverride::~PortOverride() {
 }
 
 bool PortOverride::IsVirtual() const {
-  portix::PortSetting spec;
-  return portix::PortSetting::Parse(port_, &spec) && spec.kind == portix::PortSetting::Kind::kVirtual;
+  portix::PortSetting parsedPort;
+  return portix::PortSetting::Parse(port_, &parsedPort) && parsedPort.kind == portix::PortSetting::Kind::kVirtual;
 }

@@ -22,9 +22,9 @@ int DelayMs() {
 
 }  // namespace
 
-QObject* ShotPlugin::create(const QString& key, const QString& specification) {
-  if (key.compare(QLatin1String("nvshot"), Qt::CaseInsensitive) != 0 || specification.isEmpty()) return nullptr;
-  return new ShotTaker(specification);
+QObject* ShotPlugin::create(const QString& key, const QString& pngPath) {
+  if (key.compare(QLatin1String("nvshot"), Qt::CaseInsensitive) != 0 || pngPath.isEmpty()) return nullptr;
+  return new ShotTaker(pngPath);
 }
 
 ShotTaker::ShotTaker(QString path) : path_(std::move(path)) {

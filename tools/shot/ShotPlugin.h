@@ -15,8 +15,8 @@ class ShotPlugin : public QGenericPlugin {
   Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "nvshot.json")
 
  public:
-  // specification: the PNG file to write.
-  QObject* create(const QString& key, const QString& specification) override;
+  // pngPath: the PNG file to write (the plugin argument).
+  QObject* create(const QString& key, const QString& pngPath) override;
 };
 
 // The object the plugin leaves in the program: it waits, shoots and quits.
