@@ -380,21 +380,27 @@ void CBellWindow::OnRefresh(WORD operation, int percent, LPARAM code) {
   }
 }
 
-void CBellWindow::OnAddMelody(WORD operation, int percent, LPARAM code) {
-  if (operation == BELL_OP_READ_INFO) {
-    if (code != BELL_ERR_NONE) {
-      StatusReadFailed(code);
-      return;
-    }
-    SetBar(percent / 2);
-    if (percent < 100) return;
-    base_ = progress_->value();
-    statusKnown_ = true;
-    ShowStatus();
-    const QString path = ChooseFile(true);
-    if (path.isEmpty() || !PrepareAppend(path) || !LoadAndAppend(path, true)) Done();
-    return;
+// The status read that opens an append flow fills the bar's first stretch
+// (1/share of it), then asks for the file and starts appending. Returns true
+// when the message belonged to that read.
+bool CBellWindow::OnStatusBeforeAppend(WORD operation, int percent, LPARAM code, int share, bool melody) {
+  if (operation != BELL_OP_READ_INFO) return false;
+  if (code != BELL_ERR_NONE) {
+    StatusReadFailed(code);
+    return true;
   }
+  SetBar(percent / share);
+  if (percent < 100) return true;
+  base_ = progress_->value();
+  statusKnown_ = true;
+  ShowStatus();
+  const QString path = ChooseFile(melody);
+  if (path.isEmpty() || !PrepareAppend(path) || !LoadAndAppend(path, melody)) Done();
+  return true;
+}
+
+void CBellWindow::OnAddMelody(WORD operation, int percent, LPARAM code) {
+  if (OnStatusBeforeAppend(operation, percent, code, 2, true)) return;
   if (operation != BELL_OP_ADD_MELODY) return;
   if (code == BELL_ERR_NONE) {
     SetBar(base_ + percent / 2);
@@ -407,20 +413,7 @@ void CBellWindow::OnAddMelody(WORD operation, int percent, LPARAM code) {
 }
 
 void CBellWindow::OnWriteSet(WORD operation, int percent, LPARAM code) {
-  if (operation == BELL_OP_READ_INFO) {
-    if (code != BELL_ERR_NONE) {
-      StatusReadFailed(code);
-      return;
-    }
-    SetBar(percent / 10);
-    if (percent < 100) return;
-    base_ = progress_->value();
-    statusKnown_ = true;
-    ShowStatus();
-    const QString path = ChooseFile(false);
-    if (path.isEmpty() || !PrepareAppend(path) || !LoadAndAppend(path, false)) Done();
-    return;
-  }
+  if (OnStatusBeforeAppend(operation, percent, code, 10, false)) return;
   if (operation != BELL_OP_ADD_MELODY) return;
   if (code == BELL_ERR_REFUSED || code == BELL_ERR_COINIT || code == BELL_ERR_NOMEMORY) {
     ProgramError(true);

@@ -94,6 +94,7 @@ class CBellWindow : public QDialog {
 
   void OnBellMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnRefresh(WORD operation, int percent, LPARAM code);
+  bool OnStatusBeforeAppend(WORD operation, int percent, LPARAM code, int share, bool melody);
   void OnAddMelody(WORD operation, int percent, LPARAM code);
   void OnWriteSet(WORD operation, int percent, LPARAM code);
   void OnReadSet(WORD operation, int percent, LPARAM code);
