@@ -11,6 +11,7 @@ packages=(
   xvfb xauth
   python3-mido
   fp-utils libchm-dev
+  lintian appstream desktop-file-utils man-db
 )
 
 missing=()
