@@ -127,6 +127,7 @@ set(CPACK_PRE_BUILD_SCRIPTS ${NV_PACKAGING_DIR}/DebStage.cmake)
 set(CPACK_NV_PROGRAM_DIR ${NV_PROGRAM_DIR})
 # The programs' icons are SVG files, drawn by Qt's SVG plugins.
 set(CPACK_NV_EXTRA_DEPENDS "libqt6svg6")
-# Arial in the melody editor resolves to a face with its metrics.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2")
+# Arial in the melody editor resolves to a face with its metrics; Qt's own
+# dialogs speak Russian with the programs when Qt's translations are there.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2, qt6-translations-l10n")
 include(CPack)
