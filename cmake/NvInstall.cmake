@@ -125,6 +125,7 @@ set(CPACK_STRIP_FILES OFF)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
 set(CPACK_PRE_BUILD_SCRIPTS ${NV_PACKAGING_DIR}/DebStage.cmake)
 set(CPACK_NV_PROGRAM_DIR ${NV_PROGRAM_DIR})
+set(CPACK_NV_LINTIAN_OVERRIDES ${NV_PACKAGING_DIR}/lintian-overrides)
 # The programs' icons are SVG files, drawn by Qt's SVG plugins.
 set(CPACK_NV_EXTRA_DEPENDS "libqt6svg6")
 # Arial in the melody editor resolves to a face with its metrics; Qt's own

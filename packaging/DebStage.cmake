@@ -5,7 +5,9 @@
 #  - strips programs and modules, dropping the .comment and .note sections
 #    as well (shared objects keep only the symbols they export);
 #  - computes the package's library dependencies with dpkg-shlibdeps and
-#    sets CPACK_DEBIAN_PACKAGE_DEPENDS.
+#    sets CPACK_DEBIAN_PACKAGE_DEPENDS;
+#  - adds lintian's overrides for the findings checked to be false
+#    (packaging/lintian-overrides), which only the package needs.
 # CPack's own dependency scan is switched off because it also adds ldconfig
 # calls to postinst and postrm for any shared object under usr/lib, and the
 # libraries here are private to the programs (found through $ORIGIN), so the
@@ -13,7 +15,8 @@
 #
 # Inputs from CPackConfig.cmake: CPACK_TEMPORARY_DIRECTORY (the staging
 # root), CPACK_PACKAGING_INSTALL_PREFIX, CPACK_NV_PROGRAM_DIR (relative to
-# the prefix) and CPACK_NV_EXTRA_DEPENDS (packages loaded at run time that
+# the prefix), CPACK_NV_LINTIAN_OVERRIDES (the overrides file),
+# CPACK_PACKAGE_NAME and CPACK_NV_EXTRA_DEPENDS (packages loaded at run time that
 # no ELF file names, such as Qt's SVG plugin). Any failure stops cpack.
 
 set(nv_stage "${CPACK_TEMPORARY_DIRECTORY}${CPACK_PACKAGING_INSTALL_PREFIX}/${CPACK_NV_PROGRAM_DIR}")
@@ -69,3 +72,7 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "${CMAKE_MATCH_1}")
 if(CPACK_NV_EXTRA_DEPENDS)
   string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", ${CPACK_NV_EXTRA_DEPENDS}")
 endif()
+
+set(nv_overrides_dir "${CPACK_TEMPORARY_DIRECTORY}${CPACK_PACKAGING_INSTALL_PREFIX}/share/lintian/overrides")
+file(MAKE_DIRECTORY "${nv_overrides_dir}")
+file(COPY_FILE "${CPACK_NV_LINTIAN_OVERRIDES}" "${nv_overrides_dir}/${CPACK_PACKAGE_NAME}")
