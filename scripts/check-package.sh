@@ -3,8 +3,9 @@
 #  - a build of the programs alone in build-deb/ (or $NV_PACKAGE_BUILD_DIR)
 #    with dpkg-buildflags' flags (all hardening on), then cpack;
 #  - lintian: no error, warning or info tag (pedantic ones are listed);
-#  - appstreamcli on the metainfo files and on the unpacked package, and
-#    desktop-file-validate on its desktop entries;
+#  - appstreamcli on the metainfo files and on the unpacked package (no
+#    finding at all, pedantic ones included), desktop-file-validate on its
+#    desktop entries and man --warnings on its manual pages;
 #  - the unpacked programs run from where they are: nvtool writes a melody
 #    set into a virtual doorbell and reads it back through the packaged
 #    modules.
@@ -44,12 +45,12 @@ echo "check-package: $deb"
 lintian --fail-on error,warning,info --display-info --pedantic --tag-display-limit 0 "$deb" \
   2> >(grep -v 'running with root privileges' >&2)
 
-appstreamcli validate --no-net --pedantic "$root"/packaging/metainfo/*.metainfo.xml
+appstreamcli validate --no-net --strict --pedantic "$root"/packaging/metainfo/*.metainfo.xml
 
 tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT
 dpkg-deb -x "$deb" "$tmp/pkg"
-appstreamcli validate-tree --no-net --pedantic "$tmp/pkg"
+appstreamcli validate-tree --no-net --strict --pedantic "$tmp/pkg"
 for entry in "$tmp"/pkg/usr/share/applications/*.desktop; do
   desktop-file-validate "$entry"
 done
