@@ -74,43 +74,26 @@ bool CMelodyDoc::OpenDocument(const std::string& path, std::u16string& errorText
     errorText = kInitError;
     return false;
   }
-  {
-    CFileU probe;
-    if (!probe.Open(path, "rb")) {
-      errorText = OpenErrorWithPath(path);
-      return false;
-    }
-    switch (MelFormat::ReadMagic(probe)) {
-      case FileStatus::Ok:
-        break;
-      case FileStatus::BadMagic:
-        errorText = kNotMelody;
-        return false;
-      default:
-        errorText = kReadError;
-        return false;
-    }
-  }
-
-  ClearDocument();
+  // The whole file is read before the document changes, so a file that
+  // turns out broken part-way leaves the melody that was open untouched.
   CFileU file;
   if (!file.Open(path, "rb")) {
     errorText = OpenErrorWithPath(path);
     return false;
   }
   MelodyData data;
-  bool nameRead = false;
   FileStatus status = MelFormat::ReadMagic(file);
-  if (status == FileStatus::Ok) status = MelFormat::ReadBody(file, data, &nameRead);
+  if (status == FileStatus::Ok) status = MelFormat::ReadBody(file, data, nullptr);
   file.Close();
-
-  if (nameRead) MelodyValues::WriteName(melody_, data.name);
-  if (FAILED(MelodyValues::AppendNotes(melody_, data.notes))) {
-    errorText = kInitError;
-    return false;
-  }
   if (status != FileStatus::Ok) {
     errorText = status == FileStatus::BadMagic ? kNotMelody : kReadError;
+    return false;
+  }
+
+  ClearDocument();
+  MelodyValues::WriteName(melody_, data.name);
+  if (FAILED(MelodyValues::AppendNotes(melody_, data.notes))) {
+    errorText = kInitError;
     return false;
   }
   if (!data.notes.empty()) melody_->SetCurrent(-1);
@@ -120,15 +103,18 @@ bool CMelodyDoc::OpenDocument(const std::string& path, std::u16string& errorText
 }
 
 bool CMelodyDoc::SaveDocument(const std::string* path, std::u16string& errorText) {
-  if (path) path_ = *path;
+  // The document takes the new name only once the file is saved under it,
+  // so after a failed Save As the next Save still writes the file it had.
+  const std::string& target = path ? *path : path_;
   MelodyData data;
   // A melody that cannot be read whole is not saved over a good file.
   if (FAILED(MelodyValues::Read(melody_, data))) {
     errorText = kWriteError;
     return false;
   }
-  switch (MelFormat::Save(path_, data)) {
+  switch (MelFormat::Save(target, data)) {
     case FileStatus::Ok:
+      if (path) path_ = *path;
       modified_ = 0;
       return true;
     case FileStatus::OpenFailed:
