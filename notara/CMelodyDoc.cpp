@@ -18,6 +18,9 @@ constexpr const char16_t* kWriteError = u"Ошибка при записи в ф
 constexpr const char16_t* kSampleError = u"Ошибка при создании объекта \"Образец\"";
 constexpr const char16_t* kMelodyError = u"Ошибка при создании объекта \"Мелодия\"";
 constexpr DWORD kStopPollMs = 50;
+// How long a stopped melody may take to fall silent before the document gives
+// up waiting (a stalled sound device); ten times the longest note.
+constexpr DWORD kStopWaitMs = 10000;
 
 std::u16string OpenErrorWithPath(const std::string& path) {
   return std::u16string(kOpenError) + u" " + nv::Utf8ToWide(path) + u"\n";
@@ -60,8 +63,7 @@ bool CMelodyDoc::CreateObjects() {
 }
 
 bool CMelodyDoc::NewDocument(std::u16string_view name) {
-  if (!CreateObjects()) return false;
-  ClearDocument();
+  if (!CreateObjects() || !ClearDocument()) return false;
   name = BoundedName(name);
   MelodyValues::WriteName(melody_, name);
   path_ = nv::WideToUtf8(name);
@@ -90,7 +92,10 @@ bool CMelodyDoc::OpenDocument(const std::string& path, std::u16string& errorText
     return false;
   }
 
-  ClearDocument();
+  if (!ClearDocument()) {
+    errorText = kInitError;
+    return false;
+  }
   MelodyValues::WriteName(melody_, data.name);
   if (FAILED(MelodyValues::AppendNotes(melody_, data.notes))) {
     errorText = kInitError;
@@ -126,18 +131,26 @@ bool CMelodyDoc::SaveDocument(const std::string* path, std::u16string& errorText
   }
 }
 
-void CMelodyDoc::ClearDocument() {
-  if (melody_) {
-    SHORT playing = 0;
-    if (SUCCEEDED(melody_->IsPlaying(&playing)) && playing) {
-      melody_->Stop();
-      if (ui_) ui_->BeginWait();
-      while (SUCCEEDED(melody_->IsPlaying(&playing)) && playing) Sleep(kStopPollMs);
-      if (ui_) ui_->EndWait();
-    }
-    melody_->Clear();
+bool CMelodyDoc::StopPlaying() {
+  SHORT playing = 0;
+  if (!melody_ || FAILED(melody_->IsPlaying(&playing)) || !playing) return true;
+  melody_->Stop();
+  if (ui_) ui_->BeginWait();
+  const DWORD start = GetTickCount();
+  // Unsigned difference: right across the counter's wrap.
+  while (SUCCEEDED(melody_->IsPlaying(&playing)) && playing && GetTickCount() - start < kStopWaitMs) {
+    Sleep(kStopPollMs);
   }
+  if (ui_) ui_->EndWait();
+  return !(SUCCEEDED(melody_->IsPlaying(&playing)) && playing);
+}
+
+bool CMelodyDoc::ClearDocument() {
+  // A melody that is still playing cannot be emptied; the document stays.
+  if (!StopPlaying()) return false;
+  if (melody_) melody_->Clear();
   undo_.Clear();
+  return true;
 }
 
 bool CMelodyDoc::ExportMidi(const std::string& path, std::u16string& errorText) {
@@ -193,13 +206,21 @@ IMelody* CMelodyDoc::ChannelMelody(LONG index) const {
 bool CMelodyDoc::TakeChannelMelody(LONG index, LONG start, LONG end, std::u16string_view name) {
   IMelody* chosen = ChannelMelody(index);
   if (!chosen) return false;
-  IBlock* block = nullptr;
-  if (FAILED(chosen->QueryInterface(IID_IBlock, reinterpret_cast<void**>(&block))) || !block) return false;
-  bool cut = SUCCEEDED(block->SetStart(start)) && SUCCEEDED(block->SetEnd(end)) && SUCCEEDED(block->KeepBlock());
-  block->Release();
-  if (!cut) return false;
+  LONG count = 0;
+  if (FAILED(chosen->GetCount(&count))) return false;
+  bool cut = false;
+  if (start == end) {
+    // An empty fragment is an empty melody wherever it lies, at the very end
+    // too, where the block operations refuse a start at the count.
+    cut = start >= 0 && start <= count && SUCCEEDED(chosen->Clear());
+  } else {
+    IBlock* block = nullptr;
+    if (FAILED(chosen->QueryInterface(IID_IBlock, reinterpret_cast<void**>(&block))) || !block) return false;
+    cut = SUCCEEDED(block->SetStart(start)) && SUCCEEDED(block->SetEnd(end)) && SUCCEEDED(block->KeepBlock());
+    block->Release();
+  }
+  if (!cut || !ClearDocument()) return false;
 
-  ClearDocument();
   chosen->AddRef();
   if (melody_) melody_->Release();
   melody_ = chosen;

@@ -60,9 +60,13 @@ class CMelodyDoc {
   // was written whole;
   // the current note stays where it was. False with errorText set.
   bool SaveDocument(const std::string* path, std::u16string& errorText);
-  // Stops playback (waiting for it to end), empties the melody and the undo
-  // pool. Name, path and modified are not touched.
-  void ClearDocument();
+  // Stops playback and waits, at most ten seconds, for the melody to fall
+  // silent. False when it is still playing then (a stalled sound device).
+  bool StopPlaying();
+  // Stops playback (as StopPlaying), empties the melody and the undo pool.
+  // Name, path and modified are not touched. False, with nothing emptied,
+  // when the melody would not stop.
+  bool ClearDocument();
   // Writes the melody as a MIDI file; false with errorText set.
   bool ExportMidi(const std::string& path, std::u16string& errorText);
 

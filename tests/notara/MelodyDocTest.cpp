@@ -162,6 +162,8 @@ TEST_F(MelodyDocTest, ChannelMelodiesCollectByChannelAndOneBecomesTheDocument) {
   EXPECT_EQ(nullptr, doc_.ChannelMelody(2));
 
   EXPECT_FALSE(doc_.TakeChannelMelody(7, 0, 1, u"Фрагмент"));
+  EXPECT_FALSE(doc_.TakeChannelMelody(0, 2, 1, u"Фрагмент"));
+  EXPECT_FALSE(doc_.TakeChannelMelody(0, 4, 4, u"Фрагмент")) << "beyond the end";
   ASSERT_TRUE(doc_.TakeChannelMelody(0, 1, 3, u"Фрагмент"));
   EXPECT_EQ((MelodyData{u"Фрагмент", {{3, 4, 8}, {11, 2, 4}}}), Contents());
   EXPECT_EQ("Фрагмент", doc_.Path());
@@ -174,6 +176,16 @@ TEST_F(MelodyDocTest, ChannelMelodiesCollectByChannelAndOneBecomesTheDocument) {
     doc_.Melody()->GetCount(&n);
     return n;
   }()) << "the document keeps its own reference";
+}
+
+TEST_F(MelodyDocTest, AnEmptyFragmentIsAnEmptyMelodyWhereverItLies) {
+  ASSERT_TRUE(doc_.NewDocument(u"x"));
+  for (LONG at : {0, 1, 3}) {  // the start, inside, the very end of three notes
+    doc_.ChannelClear();
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(doc_.ChannelAddNote(ImportedNote{1, 2, 0, 5}));
+    EXPECT_TRUE(doc_.TakeChannelMelody(0, at, at, u"Пусто")) << at;
+    EXPECT_EQ((MelodyData{u"Пусто", {}}), Contents()) << at;
+  }
 }
 
 TEST_F(MelodyDocTest, ExportedMidiImportsAsTheSameMelody) {
