@@ -40,6 +40,30 @@ melody() {
 }
 notes_in() { od -An -tu4 -j6 -N4 "$1" | tr -d ' '; }
 
+# failed_opens_then_save APP_TITLE WINDOW FILE ORIGINAL BROKEN...: each broken
+# file is chosen with Ctrl+O and refused with an error box; the title still
+# names FILE, and Ctrl+S writes FILE back exactly as ORIGINAL. Then Alt+X.
+failed_opens_then_save() {
+  local app=$1 main=$2 file=$3 original=$4 broken before
+  local title
+  title=$(title_of "$main")
+  shift 4
+  for broken in "$@"; do
+    keys "$main" ctrl+o
+    choose_file "$(other_window "$title")" "$broken"
+    keys "$(window "$app")" Return
+    gone "$app"
+    shot "after-failed-open-$(basename "$broken")"
+  done
+  [ "$(title_of "$main")" = "$title" ] || fail "title after failed opens: $(title_of "$main")"
+  before=$(inode "$file")
+  keys "$main" ctrl+s
+  until_true "Ctrl+S did not save $file" test "$(inode "$file")" != "$before"
+  cmp -s "$file" "$original" || fail "$file changed after failed opens and Ctrl+S"
+  keys "$main" alt+x
+  wait_exit
+}
+
 start_x
 make_config
 
@@ -54,25 +78,7 @@ flow_failed_open_keeps_the_document() {
   head -c 20 "$d/a.mel" >"$d/cut.mel"  # magic, counts, name and one of three records
   mkfifo "$d/pipe.mel"
   start root notara "$d/a.mel"
-  local main
-  main=$(window "$notara - a.mel")
-  for f in cut.mel pipe.mel; do
-    keys "$main" ctrl+o
-    choose_file "$(other_window "$notara - a.mel")" "$d/$f"
-    local box
-    box=$(window "$notara")
-    shot "notara-open-$f-error"
-    keys "$box" Return
-    gone "$notara"
-  done
-  [ "$(title_of "$main")" = "$notara - a.mel" ] || fail "title after failed opens: $(title_of "$main")"
-  local before
-  before=$(inode "$d/a.mel")
-  keys "$main" ctrl+s
-  until_true "Ctrl+S did not save a.mel" test "$(inode "$d/a.mel")" != "$before"
-  cmp -s "$d/a.mel" "$d/a.orig" || fail "a.mel changed after a failed open and Ctrl+S"
-  keys "$main" alt+x
-  wait_exit
+  failed_opens_then_save "$notara" "$(window "$notara - a.mel")" "$d/a.mel" "$d/a.orig" "$d/cut.mel" "$d/pipe.mel"
 }
 
 flow_pipe_at_start_up() {
@@ -228,21 +234,7 @@ flow_setora() {
   start root setora "$d/set.sto"
   main=$(window "$setora - set.sto")
   shot "setora-started-with-a-set"
-  for f in cut.sto pipe.sto; do
-    keys "$main" ctrl+o
-    choose_file "$(other_window "$setora - set.sto")" "$d/$f"
-    keys "$(window "$setora")" Return
-    gone "$setora"
-  done
-  shot "setora-after-failed-opens"
-  [ "$(title_of "$main")" = "$setora - set.sto" ] || fail "Setora's title after failed opens: $(title_of "$main")"
-  local before
-  before=$(inode "$d/set.sto")
-  keys "$main" ctrl+s
-  until_true "Setora's Ctrl+S did not save" test "$(inode "$d/set.sto")" != "$before"
-  cmp -s "$d/set.sto" "$d/set.orig" || fail "set.sto changed after failed opens and Ctrl+S"
-  keys "$main" alt+x
-  wait_exit
+  failed_opens_then_save "$setora" "$main" "$d/set.sto" "$d/set.orig" "$d/cut.sto" "$d/pipe.sto"
 }
 
 flows=(flow_failed_open_keeps_the_document flow_pipe_at_start_up flow_failed_save_as_keeps_the_name
