@@ -6,7 +6,6 @@
 #include "common/ToneSample.h"
 #include "midi/MidiWriter.h"
 #include "platform/CodePage.h"
-#include "platform/Kernel.h"
 
 namespace {
 
@@ -17,10 +16,6 @@ constexpr const char16_t* kReadError = u"Ошибка при чтении фай
 constexpr const char16_t* kWriteError = u"Ошибка при записи в файл";
 constexpr const char16_t* kSampleError = u"Ошибка при создании объекта \"Образец\"";
 constexpr const char16_t* kMelodyError = u"Ошибка при создании объекта \"Мелодия\"";
-constexpr DWORD kStopPollMs = 50;
-// How long a stopped melody may take to fall silent before the document gives
-// up waiting (a stalled sound device); ten times the longest note.
-constexpr DWORD kStopWaitMs = 10000;
 
 std::u16string OpenErrorWithPath(const std::string& path) {
   return std::u16string(kOpenError) + u" " + nv::Utf8ToWide(path) + u"\n";
@@ -37,7 +32,10 @@ CMelodyDoc::CMelodyDoc(Ui* ui, ObjectFactory factory) : ui_(ui), factory_(OrServ
 
 CMelodyDoc::~CMelodyDoc() {
   ChannelClear();
-  if (melody_) melody_->Release();
+  // Releasing a melody waits for its playback thread without a limit; one
+  // that a stalled sound device keeps playing is left to the end of the
+  // process rather than holding the program open.
+  if (melody_ && StopPlaying(false)) melody_->Release();
   if (sample_) sample_->Release();
 }
 
@@ -131,18 +129,13 @@ bool CMelodyDoc::SaveDocument(const std::string* path, std::u16string& errorText
   }
 }
 
-bool CMelodyDoc::StopPlaying() {
-  SHORT playing = 0;
-  if (!melody_ || FAILED(melody_->IsPlaying(&playing)) || !playing) return true;
-  melody_->Stop();
-  if (ui_) ui_->BeginWait();
-  const DWORD start = GetTickCount();
-  // Unsigned difference: right across the counter's wrap.
-  while (SUCCEEDED(melody_->IsPlaying(&playing)) && playing && GetTickCount() - start < kStopWaitMs) {
-    Sleep(kStopPollMs);
-  }
-  if (ui_) ui_->EndWait();
-  return !(SUCCEEDED(melody_->IsPlaying(&playing)) && playing);
+bool CMelodyDoc::StopPlaying(bool showWait) {
+  if (!MelodyValues::IsPlaying(melody_)) return true;
+  showWait = showWait && ui_ != nullptr;
+  if (showWait) ui_->BeginWait();
+  const bool silent = MelodyValues::StopAndWait(melody_);
+  if (showWait) ui_->EndWait();
+  return silent;
 }
 
 bool CMelodyDoc::ClearDocument() {

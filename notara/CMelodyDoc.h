@@ -61,8 +61,9 @@ class CMelodyDoc {
   // the current note stays where it was. False with errorText set.
   bool SaveDocument(const std::string* path, std::u16string& errorText);
   // Stops playback and waits, at most ten seconds, for the melody to fall
-  // silent. False when it is still playing then (a stalled sound device).
-  bool StopPlaying();
+  // silent, with the wait cursor when showWait. False when it is still
+  // playing then (a stalled sound device).
+  bool StopPlaying(bool showWait = true);
   // Stops playback (as StopPlaying), empties the melody and the undo pool.
   // Name, path and modified are not touched. False, with nothing emptied,
   // when the melody would not stop.

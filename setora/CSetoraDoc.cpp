@@ -27,6 +27,13 @@ std::u16string WithName(const char16_t* text, const std::string& path) {
 CSetoraDoc::CSetoraDoc(ObjectFactory factory) : factory_(OrServerObjects(std::move(factory))) {}
 
 CSetoraDoc::~CSetoraDoc() {
+  // Releasing a melody waits for its playback thread without a limit; one
+  // that a stalled sound device keeps playing is left to the end of the
+  // process rather than holding the program open.
+  for (IMelody*& melody : melodies_) {
+    if (!MelodyValues::StopAndWait(melody)) melody = nullptr;
+  }
+  std::erase(melodies_, nullptr);
   Clear();
   if (sample_) sample_->Release();
 }
