@@ -144,8 +144,9 @@ bool CAppSetting::Save() const {
   }
   bool ok = true;
   ok &= WriteDword(key.Get(), "Scale", zoom);
-  // Stored in hundredths, cut toward zero.
-  ok &= WriteDword(key.Get(), "KZoom", static_cast<DWORD>(static_cast<LONG>(std::trunc(factor * 100.0))));
+  // Stored in hundredths, rounded: 1.15 * 100 is 114.999... in binary, and
+  // cutting it would lose a hundredth at every restart.
+  ok &= WriteDword(key.Get(), "KZoom", static_cast<DWORD>(std::lround(factor * 100.0)));
   ok &= WriteDword(key.Get(), "IsPlayEdit", static_cast<DWORD>(sound));
   ok &= WriteBinary(key.Get(), "PlWin", &placement, sizeof(placement));
   ok &= WriteBinary(key.Get(), "NmMlFont", &font, sizeof(font));

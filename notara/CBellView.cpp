@@ -22,6 +22,10 @@
 
 namespace {
 
+// How often the view asks whether a melody has stopped after its progress
+// messages.
+constexpr int kPlayWatchMs = 100;
+
 QColor ToQColor(COLORREF c) {
   return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
 }
@@ -40,6 +44,8 @@ CBellView::CBellView(nv::RequestThread& doc, CAppSetting& settings, QWidget* par
   viewport()->setAttribute(Qt::WA_NoSystemBackground);
   viewport()->setCursor(Qt::ArrowCursor);
   setFocusPolicy(Qt::StrongFocus);
+  playWatch_.setInterval(kPlayWatchMs);
+  connect(&playWatch_, &QTimer::timeout, this, &CBellView::CheckPlaybackEnded);
 }
 
 // The message target goes first, so no playback message reaches a view
@@ -272,5 +278,18 @@ void CBellView::OnPlayProgress(LONG index) {
     InvalidateNote(index - 1, cell.cx, cell.cy);
     if (index < count) InvalidateNote(index, cell.cx, cell.cy);
   }
+  emit StatesChanged();
+  WatchPlayback();
+}
+
+void CBellView::WatchPlayback() {
+  if (!playWatch_.isActive()) playWatch_.start();
+}
+
+void CBellView::CheckPlaybackEnded() {
+  LONG playing = 0;
+  doc_.Send(DOCM_IS_PLAYING, reinterpret_cast<WPARAM>(&playing));
+  if (playing != 0) return;
+  playWatch_.stop();
   emit StatesChanged();
 }

@@ -8,6 +8,7 @@
 
 #include <QFont>
 #include <QImage>
+#include <QTimer>
 #include <memory>
 
 #include "CViewU.h"
@@ -80,9 +81,15 @@ class CBellView : public CViewU {
   // background then the melody. false when the document thread failed.
   bool DrawArea(const QRect& area, QImage& image);
 
+  // Watches the melody until it has stopped playing, then signals
+  // StatesChanged once more. The melody posts its last progress message just
+  // before it stops, so the refresh after that message can still find it
+  // playing; this watch makes sure the commands follow its real end.
+  void WatchPlayback();
+
  signals:
-  // After a click and after each playback progress message: the owner
-  // refreshes its command states and status texts.
+  // After a click, after each playback progress message and when playback
+  // has ended: the owner refreshes its command states and status texts.
   void StatesChanged();
 
  protected:
@@ -96,6 +103,7 @@ class CBellView : public CViewU {
  private:
   void OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnPlayProgress(LONG index);
+  void CheckPlaybackEnded();
   void MeasureName();
   void SetScrollRanges();
   // Invalidates the area around a note's anchor (three cells wide and high).
@@ -111,4 +119,5 @@ class CBellView : public CViewU {
   QSize extent_;
   LONG nameWidth_ = 0;
   LONG nameHeight_ = 0;
+  QTimer playWatch_;
 };

@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QStatusTipEvent>
 #include <QThread>
@@ -100,8 +102,10 @@ std::vector<Popup> MenuBar() {
         {0, nullptr, none},
         {IDM_NAME, "&Название мелодии...\tN", QKeySequence(Qt::Key_N)}}},
       {"&Вид",
-       {{IDM_ZOOM_IN, "У&величить масштаб\t+", QKeySequence(Qt::KeypadModifier | Qt::Key_Plus)},
-        {IDM_ZOOM_OUT, "У&меньшить масштаб\t--", QKeySequence(Qt::KeypadModifier | Qt::Key_Minus)},
+       // Keypad + and - zoom through keyPressEvent: shortcuts with the keypad
+       // modifier never match real key presses on X11.
+       {{IDM_ZOOM_IN, "У&величить масштаб\t+", none},
+        {IDM_ZOOM_OUT, "У&меньшить масштаб\t--", none},
         {IDM_ZOOM_FACTOR, "&Масштабный коэффициент...", none},
         {0, nullptr, none},
         {IDM_COLOURS, "&Цвета...", none},
@@ -326,10 +330,18 @@ void CMainWindow::ZoomOut() {
 void CMainWindow::Stop() {
   doc_.Send(DOCM_STOP);
   CWaitCursorU wait;
+  QElapsedTimer waited;
+  waited.start();
   for (;;) {
     LONG playing = 0;
     doc_.Send(DOCM_IS_PLAYING, reinterpret_cast<WPARAM>(&playing));
     if (playing == 0) break;
+    // A stalled sound device must not freeze the window: the view keeps
+    // watching the melody and refreshes the commands once it falls silent.
+    if (waited.elapsed() > kStopWaitMs) {
+      if (view_ != nullptr) view_->WatchPlayback();
+      break;
+    }
     QThread::msleep(50);
   }
 }
@@ -390,6 +402,16 @@ void CMainWindow::closeEvent(QCloseEvent* event) {
   StorePlacement();
   closing_ = true;
   event->accept();
+}
+
+void CMainWindow::keyPressEvent(QKeyEvent* event) {
+  // Reached by every key the focused widget leaves alone, as the keypad keys.
+  const bool keypad = event->modifiers() == Qt::KeypadModifier;
+  if (keypad && (event->key() == Qt::Key_Plus || event->key() == Qt::Key_Minus)) {
+    RunCommand(event->key() == Qt::Key_Plus ? IDM_ZOOM_IN : IDM_ZOOM_OUT);
+    return;
+  }
+  QMainWindow::keyPressEvent(event);
 }
 
 bool CMainWindow::event(QEvent* event) {

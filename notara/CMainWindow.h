@@ -61,9 +61,12 @@ class CMainWindow : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   bool event(QEvent* event) override;
 
  private:
+  // The longest the window waits for a stopped melody to fall silent.
+  static constexpr int kStopWaitMs = 10000;
   void BuildMenu();
   void BindCommands();
   void SendAndRelayout(UINT message, bool sound);

@@ -6,7 +6,6 @@
 #include "common/ToneSample.h"
 #include "midi/MidiWriter.h"
 #include "platform/CodePage.h"
-#include "platform/Kernel.h"
 
 namespace {
 
@@ -17,7 +16,6 @@ constexpr const char16_t* kReadError = u"Ошибка при чтении фай
 constexpr const char16_t* kWriteError = u"Ошибка при записи в файл";
 constexpr const char16_t* kSampleError = u"Ошибка при создании объекта \"Образец\"";
 constexpr const char16_t* kMelodyError = u"Ошибка при создании объекта \"Мелодия\"";
-constexpr DWORD kStopPollMs = 50;
 
 std::u16string OpenErrorWithPath(const std::string& path) {
   return std::u16string(kOpenError) + u" " + nv::Utf8ToWide(path) + u"\n";
@@ -34,7 +32,10 @@ CMelodyDoc::CMelodyDoc(Ui* ui, ObjectFactory factory) : ui_(ui), factory_(OrServ
 
 CMelodyDoc::~CMelodyDoc() {
   ChannelClear();
-  if (melody_) melody_->Release();
+  // Releasing a melody waits for its playback thread without a limit; one
+  // that a stalled sound device keeps playing is left to the end of the
+  // process rather than holding the program open.
+  if (melody_ && StopPlaying(false)) melody_->Release();
   if (sample_) sample_->Release();
 }
 
@@ -60,8 +61,7 @@ bool CMelodyDoc::CreateObjects() {
 }
 
 bool CMelodyDoc::NewDocument(std::u16string_view name) {
-  if (!CreateObjects()) return false;
-  ClearDocument();
+  if (!CreateObjects() || !ClearDocument()) return false;
   name = BoundedName(name);
   MelodyValues::WriteName(melody_, name);
   path_ = nv::WideToUtf8(name);
@@ -74,43 +74,29 @@ bool CMelodyDoc::OpenDocument(const std::string& path, std::u16string& errorText
     errorText = kInitError;
     return false;
   }
-  {
-    CFileU probe;
-    if (!probe.Open(path, "rb")) {
-      errorText = OpenErrorWithPath(path);
-      return false;
-    }
-    switch (MelFormat::ReadMagic(probe)) {
-      case FileStatus::Ok:
-        break;
-      case FileStatus::BadMagic:
-        errorText = kNotMelody;
-        return false;
-      default:
-        errorText = kReadError;
-        return false;
-    }
-  }
-
-  ClearDocument();
+  // The whole file is read before the document changes, so a file that
+  // turns out broken part-way leaves the melody that was open untouched.
   CFileU file;
   if (!file.Open(path, "rb")) {
     errorText = OpenErrorWithPath(path);
     return false;
   }
   MelodyData data;
-  bool nameRead = false;
   FileStatus status = MelFormat::ReadMagic(file);
-  if (status == FileStatus::Ok) status = MelFormat::ReadBody(file, data, &nameRead);
+  if (status == FileStatus::Ok) status = MelFormat::ReadBody(file, data, nullptr);
   file.Close();
+  if (status != FileStatus::Ok) {
+    errorText = status == FileStatus::BadMagic ? kNotMelody : kReadError;
+    return false;
+  }
 
-  if (nameRead) MelodyValues::WriteName(melody_, data.name);
-  if (FAILED(MelodyValues::AppendNotes(melody_, data.notes))) {
+  if (!ClearDocument()) {
     errorText = kInitError;
     return false;
   }
-  if (status != FileStatus::Ok) {
-    errorText = status == FileStatus::BadMagic ? kNotMelody : kReadError;
+  MelodyValues::WriteName(melody_, data.name);
+  if (FAILED(MelodyValues::AppendNotes(melody_, data.notes))) {
+    errorText = kInitError;
     return false;
   }
   if (!data.notes.empty()) melody_->SetCurrent(-1);
@@ -120,15 +106,18 @@ bool CMelodyDoc::OpenDocument(const std::string& path, std::u16string& errorText
 }
 
 bool CMelodyDoc::SaveDocument(const std::string* path, std::u16string& errorText) {
-  if (path) path_ = *path;
+  // The document takes the new name only once the file is saved under it,
+  // so after a failed Save As the next Save still writes the file it had.
+  const std::string& target = path ? *path : path_;
   MelodyData data;
   // A melody that cannot be read whole is not saved over a good file.
   if (FAILED(MelodyValues::Read(melody_, data))) {
     errorText = kWriteError;
     return false;
   }
-  switch (MelFormat::Save(path_, data)) {
+  switch (MelFormat::Save(target, data)) {
     case FileStatus::Ok:
+      if (path) path_ = *path;
       modified_ = 0;
       return true;
     case FileStatus::OpenFailed:
@@ -140,18 +129,21 @@ bool CMelodyDoc::SaveDocument(const std::string* path, std::u16string& errorText
   }
 }
 
-void CMelodyDoc::ClearDocument() {
-  if (melody_) {
-    SHORT playing = 0;
-    if (SUCCEEDED(melody_->IsPlaying(&playing)) && playing) {
-      melody_->Stop();
-      if (ui_) ui_->BeginWait();
-      while (SUCCEEDED(melody_->IsPlaying(&playing)) && playing) Sleep(kStopPollMs);
-      if (ui_) ui_->EndWait();
-    }
-    melody_->Clear();
-  }
+bool CMelodyDoc::StopPlaying(bool showWait) {
+  if (!MelodyValues::IsPlaying(melody_)) return true;
+  showWait = showWait && ui_ != nullptr;
+  if (showWait) ui_->BeginWait();
+  const bool silent = MelodyValues::StopAndWait(melody_);
+  if (showWait) ui_->EndWait();
+  return silent;
+}
+
+bool CMelodyDoc::ClearDocument() {
+  // A melody that is still playing cannot be emptied; the document stays.
+  if (!StopPlaying()) return false;
+  if (melody_) melody_->Clear();
   undo_.Clear();
+  return true;
 }
 
 bool CMelodyDoc::ExportMidi(const std::string& path, std::u16string& errorText) {
@@ -207,13 +199,21 @@ IMelody* CMelodyDoc::ChannelMelody(LONG index) const {
 bool CMelodyDoc::TakeChannelMelody(LONG index, LONG start, LONG end, std::u16string_view name) {
   IMelody* chosen = ChannelMelody(index);
   if (!chosen) return false;
-  IBlock* block = nullptr;
-  if (FAILED(chosen->QueryInterface(IID_IBlock, reinterpret_cast<void**>(&block))) || !block) return false;
-  bool cut = SUCCEEDED(block->SetStart(start)) && SUCCEEDED(block->SetEnd(end)) && SUCCEEDED(block->KeepBlock());
-  block->Release();
-  if (!cut) return false;
+  LONG count = 0;
+  if (FAILED(chosen->GetCount(&count))) return false;
+  bool cut = false;
+  if (start == end) {
+    // An empty fragment is an empty melody wherever it lies, at the very end
+    // too, where the block operations refuse a start at the count.
+    cut = start >= 0 && start <= count && SUCCEEDED(chosen->Clear());
+  } else {
+    IBlock* block = nullptr;
+    if (FAILED(chosen->QueryInterface(IID_IBlock, reinterpret_cast<void**>(&block))) || !block) return false;
+    cut = SUCCEEDED(block->SetStart(start)) && SUCCEEDED(block->SetEnd(end)) && SUCCEEDED(block->KeepBlock());
+    block->Release();
+  }
+  if (!cut || !ClearDocument()) return false;
 
-  ClearDocument();
   chosen->AddRef();
   if (melody_) melody_->Release();
   melody_ = chosen;

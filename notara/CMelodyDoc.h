@@ -51,18 +51,23 @@ class CMelodyDoc {
   // the path becomes the name, modified 0. False when the objects cannot be
   // made.
   bool NewDocument(std::u16string_view name);
-  // Loads a .mel file. False with errorText set when it fails; a file that
-  // cannot be opened or is not a melody leaves the document untouched, one
-  // that is cut short leaves the name and the notes read so far, with path
-  // and modified as they were.
+  // Loads a .mel file. False with errorText set when it fails; the whole
+  // file is read first, so a file that cannot be opened, is not a melody or
+  // is cut short leaves the document (melody, path, modified) untouched.
   bool OpenDocument(const std::string& path, std::u16string& errorText);
-  // Saves to path (when given, it becomes the document's path) or to the
-  // document's path. The file is replaced only when it was written whole;
+  // Saves to path (when given, it becomes the document's path once the save
+  // succeeded) or to the document's path. The file is replaced only when it
+  // was written whole;
   // the current note stays where it was. False with errorText set.
   bool SaveDocument(const std::string* path, std::u16string& errorText);
-  // Stops playback (waiting for it to end), empties the melody and the undo
-  // pool. Name, path and modified are not touched.
-  void ClearDocument();
+  // Stops playback and waits, at most ten seconds, for the melody to fall
+  // silent, with the wait cursor when showWait. False when it is still
+  // playing then (a stalled sound device).
+  bool StopPlaying(bool showWait = true);
+  // Stops playback (as StopPlaying), empties the melody and the undo pool.
+  // Name, path and modified are not touched. False, with nothing emptied,
+  // when the melody would not stop.
+  bool ClearDocument();
   // Writes the melody as a MIDI file; false with errorText set.
   bool ExportMidi(const std::string& path, std::u16string& errorText);
 

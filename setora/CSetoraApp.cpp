@@ -1,5 +1,7 @@
 #include "CSetoraApp.h"
 
+#include <QFileInfo>
+
 #include "CSetoraWindow.h"
 #include "SetoraMessages.h"
 #include "SetoraStrings.h"
@@ -16,7 +18,7 @@ void CSetoraApp::ShowStartFailure() {
   dialogs_.MessageBox(nullptr, SetoraStrings::Text(IDS_INIT_FAILED), SetoraStrings::Title(), MB_OK | MB_ICONERROR);
 }
 
-bool CSetoraApp::Start() {
+bool CSetoraApp::Start(const QString& path) {
   const std::string key = SetoraStrings::Text(IDS_REGISTRY_KEY).toStdString();
   if (!paths_.Start(key) || !doc_.Start()) {
     ShowStartFailure();
@@ -30,6 +32,7 @@ bool CSetoraApp::Start() {
   }
   window_ = std::make_unique<CSetoraWindow>(doc_, paths_, dialogs_);
   window_->Initialise();
+  if (!path.isEmpty()) window_->OpenStartupFile(QFileInfo(path).absoluteFilePath());
   return true;
 }
 

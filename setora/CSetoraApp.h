@@ -4,6 +4,7 @@
 // and writes the work folder.
 #pragma once
 
+#include <QString>
 #include <memory>
 
 #include "CSetoraDocThread.h"
@@ -19,9 +20,11 @@ class CSetoraApp {
   CSetoraApp(const CSetoraApp&) = delete;
   CSetoraApp& operator=(const CSetoraApp&) = delete;
 
-  // Runs the start-up up to an initialised, not yet shown window. False when
-  // the program cannot run; the failure has been shown.
-  bool Start();
+  // Runs the start-up up to an initialised, not yet shown window, with the
+  // set file path opened when one is given (a file that cannot be opened is
+  // reported and the new set stays). False when the program cannot run; the
+  // failure has been shown.
+  bool Start(const QString& path = QString());
   // Shows the window modally until the user leaves the program, then shuts
   // down. Returns the program's exit code.
   int Run();

@@ -27,6 +27,13 @@ std::u16string WithName(const char16_t* text, const std::string& path) {
 CSetoraDoc::CSetoraDoc(ObjectFactory factory) : factory_(OrServerObjects(std::move(factory))) {}
 
 CSetoraDoc::~CSetoraDoc() {
+  // Releasing a melody waits for its playback thread without a limit; one
+  // that a stalled sound device keeps playing is left to the end of the
+  // process rather than holding the program open.
+  for (IMelody*& melody : melodies_) {
+    if (!MelodyValues::StopAndWait(melody)) melody = nullptr;
+  }
+  std::erase(melodies_, nullptr);
   Clear();
   if (sample_) sample_->Release();
 }
@@ -54,18 +61,26 @@ FileStatus CSetoraDoc::Serialize(CFileU& file, bool storing) {
       if (FAILED(MelodyValues::Read(melodies_[i], set[i]))) return FileStatus::Failed;
     return StoFormat::Write(file, set);
   }
+  // The whole set is read and made into melodies before the document
+  // changes, so a file that turns out broken leaves the set that was open.
   std::vector<MelodyData> set;
   FileStatus status = StoFormat::ReadMagic(file);
   if (status == FileStatus::ReadFailed) return status;
   status = StoFormat::ReadBody(file, set);
+  if (status != FileStatus::Ok) return status;
+  std::vector<IMelody*> melodies;
   for (const MelodyData& data : set) {
     IMelody* melody = NewMelody();
-    if (!melody) return FileStatus::Failed;
-    melodies_.push_back(melody);
-    MelodyValues::WriteName(melody, data.name);
-    if (FAILED(MelodyValues::AppendNotes(melody, data.notes))) return FileStatus::Failed;
+    if (melody) melodies.push_back(melody);
+    if (!melody || FAILED(MelodyValues::WriteName(melody, data.name)) ||
+        FAILED(MelodyValues::AppendNotes(melody, data.notes))) {
+      for (IMelody* made : melodies) made->Release();
+      return FileStatus::Failed;
+    }
   }
-  return status;
+  Clear();
+  melodies_ = std::move(melodies);
+  return FileStatus::Ok;
 }
 
 bool CSetoraDoc::New(std::u16string_view name) {
@@ -94,7 +109,7 @@ bool CSetoraDoc::Open(const std::string& path, std::u16string& errorText) {
         errorText = kNotSet;
         return false;
       default:
-        errorText = kReadError;
+        errorText = WithName(kReadError, path);
         return false;
     }
   }
@@ -102,7 +117,7 @@ bool CSetoraDoc::Open(const std::string& path, std::u16string& errorText) {
     case FileStatus::Ok:
       return true;
     case FileStatus::ReadFailed:
-      errorText = kReadError;
+      errorText = WithName(kReadError, path);
       return false;
     default:
       errorText = WithName(kOpenError, path) + u"\n";
@@ -144,7 +159,7 @@ bool CSetoraDoc::AddMelodyFile(const std::string& path, std::u16string& errorTex
     melody->Release();
     errorText = status == FileStatus::BadMagic ? WithName(kBadMelodyFile, path)
                 : status == FileStatus::Failed ? std::u16string(kMelodyError)
-                                               : std::u16string(kReadError);
+                                               : WithName(kReadError, path);
     return false;
   }
   melodies_.push_back(melody);

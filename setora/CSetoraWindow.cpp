@@ -388,21 +388,21 @@ void CSetoraWindow::OpenSet() {
   const QString path = dialogs_.OpenFileName(this, SetFiles(paths_));
   if (path.isEmpty()) return;
   paths_.SetWorkDir(FolderOf(path));
+  OpenPath(path);
+}
 
+void CSetoraWindow::OpenStartupFile(const QString& path) {
+  OpenPath(path);
+  Refresh(focus_);
+}
+
+bool CSetoraWindow::OpenPath(const QString& path) {
   const QByteArray encoded = QFile::encodeName(path);
   CStringU error;
   if (doc_.Send(SDM_OPEN, reinterpret_cast<WPARAM>(&error), reinterpret_cast<LPARAM>(encoded.constData())) == 0) {
+    // The document keeps the set it had, and so does the list.
     ShowError(FromCString(error));
-    // A set that failed while its melodies were read stays in the document
-    // with what could be read; show that, and let Save ask for a name rather
-    // than write over the damaged file.
-    if (DocumentPath() == encoded.toStdString()) {
-      RebuildList();
-      hasFile_ = false;
-      if (list_->count() > 0) list_->SelectOnly(0);
-      ApplySelectionRules();
-    }
-    return;
+    return false;
   }
   RebuildList();
   if (list_->count() > 0) list_->SelectOnly(0);
@@ -410,6 +410,7 @@ void CSetoraWindow::OpenSet() {
   hasFile_ = true;
   ApplySelectionRules();
   focus_ = list_;
+  return true;
 }
 
 bool CSetoraWindow::Save() {

@@ -49,6 +49,10 @@ class CSetoraWindow : public QDialog {
   // on Add melody.
   void Initialise();
 
+  // Opens the set file given at start-up, as Open does after its dialog, and
+  // refreshes; a file that cannot be opened is reported and the set stays.
+  void OpenStartupFile(const QString& path);
+
   // Runs a command as its menu item, shortcut or button does, then
   // refreshes; a disabled command does nothing.
   void RunCommand(int id);
@@ -92,6 +96,9 @@ class CSetoraWindow : public QDialog {
 
   void NewSet();
   void OpenSet();
+  // Opens path into the document and the list; false (the error shown) when
+  // the file cannot be opened, leaving both as they were.
+  bool OpenPath(const QString& path);
   bool Save();
   void SaveAs();
   void SaveMelody();

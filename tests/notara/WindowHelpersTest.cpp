@@ -19,6 +19,7 @@
 #include "CCommandStatesU.h"
 #include "CStatusBarU.h"
 #include "QtMessageTarget.h"
+#include "QtUserDialogs.h"
 
 namespace {
 
@@ -133,6 +134,25 @@ TEST(StatusBar, FieldsAlignByTheirLeadingTabs) {
   bar.SetText(999, "ignored");
   EXPECT_EQ(QString(), bar.Text(999));
   EXPECT_GT(label->width(), window.findChild<QLabel*>("part202")->width()) << "sized to the template texts";
+}
+
+TEST(FileDialogFilters, ListPatternsAsQtMatchesThemAndAllFilesWithoutExtension) {
+  const struct {
+    const char* description;
+    const char* patterns;
+    const char* filter;
+  } cases[] = {
+      {"Мелодии (*.mel)", "*.mel", "Мелодии (*.mel)"},
+      {"Набор мелодий", "*.sto", "Набор мелодий (*.sto)"},
+      {"MIDI (*.mid;*.kar)", "*.mid;*.kar", "MIDI (*.mid *.kar)"},
+      {"Все файлы (*.*)", "*.*", "Все файлы (*)"},
+      {"Все файлы", "*.*", "Все файлы (*)"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(QString::fromUtf8(c.filter),
+              QtUserDialogs::NameFilter(QString::fromUtf8(c.description), QString::fromUtf8(c.patterns)))
+        << c.description;
+  }
 }
 
 TEST(MessageTarget, DeliversPostsFromOtherThreadsInOrderOnItsOwn) {
