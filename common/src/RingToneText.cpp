@@ -85,12 +85,15 @@ class Parser {
     while (!AtEnd() && IsBlank(text_[at_])) ++at_;
   }
 
-  // Up to three digits as a number; value −1 when there are more.
+  // The digits at the cursor as a number, all of them consumed; value −1
+  // when there are more than three (no valid number has more).
   bool Number(int& value) {
     if (!IsDigit(Peek())) return false;
     value = 0;
     size_t digits = 0;
-    for (; IsDigit(Peek()); ++at_, ++digits) value = value * 10 + (Peek() - '0');
+    for (; IsDigit(Peek()); ++at_, ++digits) {
+      if (digits < 3) value = value * 10 + (Peek() - '0');
+    }
     if (digits > 3) value = -1;
     return true;
   }

@@ -83,6 +83,8 @@ TEST(RingToneTextRead, NamesTheFirstProblemAndReadsNothing) {
       {"t:d=4 o=5:a", Kind::UnexpectedText, 1, 7},
       {"t::a,3a", Kind::BadDuration, 1, 6},
       {"t::a,0016a", Kind::BadDuration, 1, 6},
+      {"t::1999999999999999999999a", Kind::BadDuration, 1, 4},
+      {"t:b=99999999999999999999:a", Kind::BadTempo, 1, 5},
       {"t::a,a8", Kind::BadOctave, 1, 7},
       {"t::a3", Kind::BadOctave, 1, 5},
       {"t::x", Kind::BadNote, 1, 4},
