@@ -1,24 +1,15 @@
 #include "RingToneFiles.h"
 
-#include <algorithm>
 #include <cstdio>
 
 #include "MelodyFiles.h"
 #include "ToolError.h"
 #include "common/CFileU.h"
 #include "common/CSaveFileU.h"
-#include "platform/CodePage.h"
 
 namespace {
 
-constexpr const char16_t* kOpenError = u"Ошибка при открытии файла";
-constexpr const char16_t* kReadError = u"Ошибка при чтении файла";
-constexpr const char16_t* kWriteError = u"Ошибка при записи в файл";
 constexpr const char16_t* kDefaultName = u"Новая мелодия";
-
-std::u16string WithPath(const char16_t* text, const std::string& path) {
-  return std::u16string(text) + u" " + nv::Utf8ToWide(path);
-}
 
 std::string Where(const std::string& path, const RingToneIssue& issue) {
   return (path == "-" ? std::string("standard input") : path) + ": line " + std::to_string(issue.line) +
@@ -42,25 +33,19 @@ bool ReadAll(FILE* stream, std::string& text, bool& tooLong) {
 }  // namespace
 
 bool RingToneFiles::IsRingTone(const std::string& path) {
-  if (path == "-") return true;
-  const size_t slash = path.rfind('/');
-  const size_t dot = path.rfind('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return false;
-  std::string extension = path.substr(dot);
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-  return extension == ".rtttl" || extension == ".txt";
+  const std::string extension = MelodyFiles::Extension(path);
+  return path == "-" || extension == ".rtttl" || extension == ".txt";
 }
 
 RingTone RingToneFiles::Load(const std::string& path) {
   std::string text;
   bool tooLong = false;
   if (path == "-") {
-    if (!ReadAll(stdin, text, tooLong) && !tooLong) throw ToolError::Failed(WithPath(kReadError, path));
+    if (!ReadAll(stdin, text, tooLong) && !tooLong) throw ToolError::Failed(MelodyFiles::ReadError(path));
   } else {
     CFileU file;
-    if (!file.Open(path, "rb")) throw ToolError::Failed(WithPath(kOpenError, path));
-    if (!ReadAll(file.Stream(), text, tooLong) && !tooLong) throw ToolError::Failed(WithPath(kReadError, path));
+    if (!file.Open(path, "rb")) throw ToolError::Failed(MelodyFiles::OpenError(path));
+    if (!ReadAll(file.Stream(), text, tooLong) && !tooLong) throw ToolError::Failed(MelodyFiles::ReadError(path));
   }
   if (tooLong) {
     throw ToolError::Failed((path == "-" ? std::string("standard input") : path) +
@@ -96,12 +81,12 @@ bool RingToneFiles::Save(const std::string& path, const MelodyData& melody) {
   text += '\n';
   if (path == "-") {
     if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
-      throw ToolError::Failed(std::u16string(kWriteError));
+      throw ToolError::Failed(MelodyFiles::WriteError(path));
     return raised;
   }
   CSaveFileU save;
-  if (!save.Create(path)) throw ToolError::Failed(WithPath(kOpenError, path));
-  if (!save.File().Write(text.data(), text.size()) || !save.Commit()) throw ToolError::Failed(WithPath(kWriteError, path));
+  if (!save.Create(path)) throw ToolError::Failed(MelodyFiles::OpenError(path));
+  if (!save.File().Write(text.data(), text.size()) || !save.Commit()) throw ToolError::Failed(MelodyFiles::WriteError(path));
   return raised;
 }
 
