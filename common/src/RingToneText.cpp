@@ -41,12 +41,17 @@ int Semitone(char letter) {
 // error at the offending offset.
 class Parser {
  public:
-  Parser(std::string_view text, RingToneIssue& error) : text_(text), error_(error) {}
+  // A byte-order mark, as editors on other systems write one, is skipped;
+  // columns count from after it, as those editors show them.
+  Parser(std::string_view text, RingToneIssue& error)
+      : text_(text), error_(error), start_(text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0) {
+    at_ = counted_ = start_;
+  }
 
   bool Run(RingTone& tune, std::vector<RingToneIssue>& warnings) {
-    // A byte-order mark, as editors on other systems write one.
-    if (text_.substr(0, 3) == "\xEF\xBB\xBF") at_ = 3;
-    return Name(tune) && Defaults(tune) && Notes(tune) && (warnings = std::move(warnings_), true);
+    if (!Name(tune) || !Defaults(tune) || !Notes(tune)) return false;
+    warnings = std::move(warnings_);
+    return true;
   }
 
  private:
@@ -60,7 +65,7 @@ class Parser {
   // the last issue's offset rather than from the start each time.
   RingToneIssue Issue(RingToneIssue::Kind kind, size_t offset) {
     if (offset < counted_) {
-      counted_ = 0;
+      counted_ = start_;
       line_ = 1;
       column_ = 1;
     }
@@ -230,6 +235,7 @@ class Parser {
   std::string_view text_;
   RingToneIssue& error_;
   std::vector<RingToneIssue> warnings_;
+  size_t start_;  // where the tune begins: after a byte-order mark
   size_t at_ = 0;
   size_t counted_ = 0;  // offset up to which line_ and column_ are counted
   size_t line_ = 1;

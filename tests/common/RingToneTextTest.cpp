@@ -99,6 +99,7 @@ TEST(RingToneTextRead, NamesTheFirstProblemAndReadsNothing) {
       // Columns count characters: six Cyrillic letters take twelve bytes.
       {"\xD0\x97\xD0\xB2\xD0\xBE\xD0\xBD\xD0\xBE\xD0\xBA::a,x", Kind::BadNote, 1, 11},
       {"", Kind::NoNameEnd, 1, 1},
+      {"\xEF\xBB\xBFt::x", Kind::BadNote, 1, 4},
   };
   for (const ErrorCase& c : cases) {
     RingTone tune{u"kept", 99, {{1, 2, 3}}};
