@@ -7,10 +7,14 @@
 
 namespace {
 
-bool IsRest(const NoteValues& note) { return (note.flags & NoteQuantiser::kRestFlag) != 0; }
+bool IsRest(const NoteValues& note) {
+  return (note.flags & NoteQuantiser::kRestFlag) != 0;
+}
 
 // Floor division for a negative numerator too.
-int FloorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+int FloorDiv(int a, int b) {
+  return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
 
 }  // namespace
 
@@ -25,9 +29,8 @@ int PitchRange::BestOctaveShift(const std::vector<int>& pitches) {
   long bestInside = -1;
   for (int octaves = first; octaves <= last; ++octaves) {
     const int shift = 12 * octaves;
-    const long inside = std::count_if(pitches.begin(), pitches.end(), [shift](int p) {
-      return p + shift >= kLowest && p + shift <= kHighest;
-    });
+    const long inside = std::count_if(pitches.begin(), pitches.end(),
+                                      [shift](int p) { return p + shift >= kLowest && p + shift <= kHighest; });
     const bool nearer = std::abs(shift) < std::abs(best) || (std::abs(shift) == std::abs(best) && shift < best);
     if (inside > bestInside || (inside == bestInside && nearer)) {
       best = shift;

@@ -16,25 +16,27 @@ constexpr int kHighestTempo = 999;
 // 4 + 12 × (o − 4) + s.
 constexpr int kC4 = 4;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+char Lower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
-bool ValidDuration(int d) { return d == 1 || d == 2 || d == 4 || d == 8 || d == 16 || d == 32; }
+bool ValidDuration(int d) {
+  return d == 1 || d == 2 || d == 4 || d == 8 || d == 16 || d == 32;
+}
 
-// Semitones above C of a note letter, or -1 for anything else.
+// Semitones above C of a note letter ("h" is b), or -1 for anything else.
 int Semitone(char letter) {
-  switch (Lower(letter)) {
-    case 'c': return 0;
-    case 'd': return 2;
-    case 'e': return 4;
-    case 'f': return 5;
-    case 'g': return 7;
-    case 'a': return 9;
-    case 'b':
-    case 'h': return 11;
-    default: return -1;
-  }
+  constexpr std::string_view kScale = "c-d-ef-g-a-b";  // each letter at its semitone
+  const char c = Lower(letter);
+  if (c == 'h') return 11;
+  const size_t at = c == '-' ? std::string_view::npos : kScale.find(c);
+  return at == std::string_view::npos ? -1 : static_cast<int>(at);
 }
 
 // Reads one tune left to right; each step returns false after setting the
@@ -246,7 +248,9 @@ class Parser {
 
 constexpr std::array<const char*, 12> kNoteNames = {"c", "c#", "d", "d#", "e", "f", "f#", "g", "g#", "a", "a#", "b"};
 
-bool IsRest(const NoteValues& note) { return (note.flags & NoteQuantiser::kRestFlag) != 0; }
+bool IsRest(const NoteValues& note) {
+  return (note.flags & NoteQuantiser::kRestFlag) != 0;
+}
 
 // The value among counts (index = value) held most often; the lowest on a tie.
 template <size_t N>
@@ -290,7 +294,8 @@ bool RingToneText::Write(const MelodyData& melody, std::string& text, bool& rais
   const int octave = kLowestOctave + MostFrequent(octaves, 1);
 
   std::string name = nv::WideToUtf8(melody.name);
-  std::replace_if(name.begin(), name.end(), [](char c) { return c == ':' || (c >= 0 && c < ' '); }, ' ');
+  std::replace_if(
+      name.begin(), name.end(), [](char c) { return c == ':' || (c >= 0 && c < ' '); }, ' ');
   std::string out = name + ":d=" + std::to_string(1 << duration) + ",o=" + std::to_string(octave) +
                     ",b=" + std::to_string(kWrittenTempo) + ":";
   for (size_t i = 0; i < melody.notes.size(); ++i) {

@@ -42,8 +42,7 @@ TEST(RingToneTextRead, TurnsEachNoteIntoItsSymbol) {
       // pauses are too short to be rests.
       {"t:o=5:32a,32a.,32p,32p.,16p", u"t", 63, {{25, 4, 0}, {25, 4, 0}, {kRest, 4, 4}}},
       // Blanks and line breaks around every separator, a comma at the end.
-      {" My tune :\r\n d=8,\n o=5 :\n e6 ,\td#6 ,\r\n\n P, ", u"My tune", 63,
-       {{32, 3, 0}, {31, 3, 0}, {kRest, 3, 4}}},
+      {" My tune :\r\n d=8,\n o=5 :\n e6 ,\td#6 ,\r\n\n P, ", u"My tune", 63, {{32, 3, 0}, {31, 3, 0}, {kRest, 3, 4}}},
       {"Silence:d=4,o=5,b=63:", u"Silence", 63, {}},
       {"t:d=4,:p6", u"t", 63, {{kRest, 2, 4}}},
       {"\xEF\xBB\xBF\xD0\x97\xD0\xB2\xD0\xBE\xD0\xBD\xD0\xBE\xD0\xBA:d=4:a", u"Звонок", 63, {{37, 2, 0}}},
@@ -106,8 +105,8 @@ TEST(RingToneTextRead, NamesTheFirstProblemAndReadsNothing) {
     RingToneIssue error;
     std::vector<RingToneIssue> warnings = {{Kind::NameShortened, 7, 7}};
     EXPECT_FALSE(RingToneText::Read(c.text, tune, error, warnings)) << c.text;
-    EXPECT_EQ((RingToneIssue{c.kind, c.line, c.column}), error) << c.text << ": " << error.kind << " at "
-                                                               << error.line << ":" << error.column;
+    EXPECT_EQ((RingToneIssue{c.kind, c.line, c.column}), error)
+        << c.text << ": " << error.kind << " at " << error.line << ":" << error.column;
     EXPECT_EQ((RingTone{u"kept", 99, {{1, 2, 3}}}.notes), tune.notes) << c.text;
     EXPECT_EQ(u"kept", tune.name);
     EXPECT_EQ(1u, warnings.size());

@@ -104,9 +104,9 @@ TEST_F(RingToneCommandsTest, ImportNamesTheProblemAndWritesNothing) {
 TEST_F(RingToneCommandsTest, ImportWarnsAboutThirtySecondsAndGoesOn) {
   const ToolResult result = Run({"import", Write("fast.rtttl", "Fast:o=5:32a,a,32p"), "-o", File("out.mel")});
   ASSERT_EQ(0, result.exitCode) << result.err;
-  EXPECT_NE(std::string::npos,
-            result.err.find("warning: " + File("fast.rtttl") + ": line 1, column 10: thirty-second note taken as a "
-                                                                 "sixteenth"))
+  EXPECT_NE(std::string::npos, result.err.find("warning: " + File("fast.rtttl") +
+                                               ": line 1, column 10: thirty-second note taken as a "
+                                               "sixteenth"))
       << result.err;
   EXPECT_NE(std::string::npos, result.err.find("line 1, column 16: thirty-second pause left out")) << result.err;
   EXPECT_EQ(Melody(u"Fast", {{25, 4, 0}, {25, 2, 0}}), nvtest::LoadMelody(File("out.mel")));

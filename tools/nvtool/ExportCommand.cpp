@@ -35,7 +35,8 @@ int ExportCommand::Run(const std::vector<std::string>& args) {
   const std::string output = parser.Value("output").value_or("");
   const std::string format =
       parser.Value("format").value_or(!output.empty() && RingToneFiles::IsRingTone(output) ? "rtttl" : "midi");
-  if (format != "midi" && format != "rtttl") throw ToolError::Usage("--format must be midi or rtttl, not \"" + format + "\"");
+  if (format != "midi" && format != "rtttl")
+    throw ToolError::Usage("--format must be midi or rtttl, not \"" + format + "\"");
   if (format == "midi" && output.empty()) throw ToolError::Usage("--output is required");
   const MelodyData melody = MelodyFiles::LoadMelody(parser.Positionals()[0]);
 

@@ -12,8 +12,8 @@ namespace {
 constexpr const char16_t* kDefaultName = u"Новая мелодия";
 
 std::string Where(const std::string& path, const RingToneIssue& issue) {
-  return (path == "-" ? std::string("standard input") : path) + ": line " + std::to_string(issue.line) +
-         ", column " + std::to_string(issue.column) + ": ";
+  return (path == "-" ? std::string("standard input") : path) + ": line " + std::to_string(issue.line) + ", column " +
+         std::to_string(issue.column) + ": ";
 }
 
 // The whole stream, or false when it cannot be read or is longer than limit.
@@ -55,7 +55,8 @@ RingTone RingToneFiles::Load(const std::string& path) {
   RingTone tune;
   RingToneIssue error;
   std::vector<RingToneIssue> warnings;
-  if (!RingToneText::Read(text, tune, error, warnings)) throw ToolError::Failed(Where(path, error) + Describe(error.kind));
+  if (!RingToneText::Read(text, tune, error, warnings))
+    throw ToolError::Failed(Where(path, error) + Describe(error.kind));
   for (const RingToneIssue& warning : warnings) {
     std::fprintf(stderr, "nvtool: warning: %s%s\n", Where(path, warning).c_str(), Describe(warning.kind).c_str());
   }
@@ -86,25 +87,39 @@ bool RingToneFiles::Save(const std::string& path, const MelodyData& melody) {
   }
   CSaveFileU save;
   if (!save.Create(path)) throw ToolError::Failed(MelodyFiles::OpenError(path));
-  if (!save.File().Write(text.data(), text.size()) || !save.Commit()) throw ToolError::Failed(MelodyFiles::WriteError(path));
+  if (!save.File().Write(text.data(), text.size()) || !save.Commit())
+    throw ToolError::Failed(MelodyFiles::WriteError(path));
   return raised;
 }
 
 std::string RingToneFiles::Describe(RingToneIssue::Kind kind) {
   switch (kind) {
-    case RingToneIssue::NoNameEnd: return "no ':' after the name";
-    case RingToneIssue::NoDefaultsEnd: return "no ':' after the defaults (d=, o=, b=)";
-    case RingToneIssue::BadDefault: return "a default must be a letter, '=' and a number, as in d=4";
-    case RingToneIssue::BadDuration: return "a duration must be 1, 2, 4, 8, 16 or 32";
-    case RingToneIssue::BadOctave: return "an octave must be 4 to 7";
-    case RingToneIssue::BadTempo: return "b (beats per minute) must be 1 to 999";
-    case RingToneIssue::BadNote: return "a note letter (a to g, h) or p expected";
-    case RingToneIssue::UnexpectedText: return "unexpected character";
-    case RingToneIssue::EmptyNote: return "no note between two commas";
-    case RingToneIssue::ThirtySecondNote: return "thirty-second note taken as a sixteenth";
-    case RingToneIssue::ThirtySecondRest: return "thirty-second pause left out (too short for a rest)";
-    case RingToneIssue::NameShortened: return "name cut to 255 characters";
-    case RingToneIssue::UnknownDefault: return "unknown default ignored";
+    case RingToneIssue::NoNameEnd:
+      return "no ':' after the name";
+    case RingToneIssue::NoDefaultsEnd:
+      return "no ':' after the defaults (d=, o=, b=)";
+    case RingToneIssue::BadDefault:
+      return "a default must be a letter, '=' and a number, as in d=4";
+    case RingToneIssue::BadDuration:
+      return "a duration must be 1, 2, 4, 8, 16 or 32";
+    case RingToneIssue::BadOctave:
+      return "an octave must be 4 to 7";
+    case RingToneIssue::BadTempo:
+      return "b (beats per minute) must be 1 to 999";
+    case RingToneIssue::BadNote:
+      return "a note letter (a to g, h) or p expected";
+    case RingToneIssue::UnexpectedText:
+      return "unexpected character";
+    case RingToneIssue::EmptyNote:
+      return "no note between two commas";
+    case RingToneIssue::ThirtySecondNote:
+      return "thirty-second note taken as a sixteenth";
+    case RingToneIssue::ThirtySecondRest:
+      return "thirty-second pause left out (too short for a rest)";
+    case RingToneIssue::NameShortened:
+      return "name cut to 255 characters";
+    case RingToneIssue::UnknownDefault:
+      return "unknown default ignored";
   }
   return "unknown problem";
 }

@@ -15,8 +15,8 @@ class PitchRange {
   static constexpr int kHighest = 31;
 
   struct Placement {
-    int shift = 0;       // semitones every note was moved by before folding
-    size_t folded = 0;   // notes that were still outside and were folded
+    int shift = 0;      // semitones every note was moved by before folding
+    size_t folded = 0;  // notes that were still outside and were folded
   };
 
   // Moves every note of notes (pitch indices counted from G♯3, which may lie

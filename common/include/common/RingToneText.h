@@ -36,15 +36,15 @@ struct RingTone {
 struct RingToneIssue {
   enum Kind {
     // Errors: nothing is read.
-    NoNameEnd,        // no ':' after the name
-    NoDefaultsEnd,    // no ':' after the defaults
-    BadDefault,       // a default that is not key=number
-    BadDuration,      // a duration other than 1, 2, 4, 8, 16, 32
-    BadOctave,        // an octave outside 4..7
-    BadTempo,         // b not a whole number from 1 to 999
-    BadNote,          // no note letter (a-h) or p where a note must start
-    UnexpectedText,   // a character that cannot follow what came before
-    EmptyNote,        // nothing between two commas
+    NoNameEnd,       // no ':' after the name
+    NoDefaultsEnd,   // no ':' after the defaults
+    BadDefault,      // a default that is not key=number
+    BadDuration,     // a duration other than 1, 2, 4, 8, 16, 32
+    BadOctave,       // an octave outside 4..7
+    BadTempo,        // b not a whole number from 1 to 999
+    BadNote,         // no note letter (a-h) or p where a note must start
+    UnexpectedText,  // a character that cannot follow what came before
+    EmptyNote,       // nothing between two commas
     // Warnings: the tune is read anyway.
     ThirtySecondNote,  // taken as a sixteenth
     ThirtySecondRest,  // left out
@@ -67,8 +67,7 @@ class RingToneText {
   // Reads one tune. On success fills tune and warnings (in text order) and
   // returns true; on failure sets error to the first problem, leaves tune
   // and warnings untouched and returns false.
-  static bool Read(std::string_view text, RingTone& tune, RingToneIssue& error,
-                   std::vector<RingToneIssue>& warnings);
+  static bool Read(std::string_view text, RingTone& tune, RingToneIssue& error, std::vector<RingToneIssue>& warnings);
 
   // melody as ring-tone text (no line break at the end), with the most
   // frequent duration and octave as the defaults. Ring-tone text cannot hold
