@@ -167,6 +167,19 @@ bool CSetoraDoc::AddMelodyFile(const std::string& path, std::u16string& errorTex
   return true;
 }
 
+bool CSetoraDoc::AddMelody(const MelodyData& data, std::u16string& errorText) {
+  IMelody* melody = NewMelody();
+  if (!melody || FAILED(MelodyValues::WriteName(melody, data.name)) ||
+      FAILED(MelodyValues::AppendNotes(melody, data.notes))) {
+    if (melody) melody->Release();
+    errorText = kMelodyError;
+    return false;
+  }
+  melodies_.push_back(melody);
+  SetModified(true);
+  return true;
+}
+
 bool CSetoraDoc::SaveMelody(LONG index, const std::string& path, std::u16string& errorText) {
   MelodyData data;
   IMelody* melody = Melody(index);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/CDocumentU.h"
+#include "common/MelodyData.h"
 #include "common/ObjectFactory.h"
 #include "sonvox/Sonvox.h"
 
@@ -47,6 +48,9 @@ class CSetoraDoc : public CDocumentU {
 
   // Appends the melody of a .mel file; the list is unchanged on failure.
   bool AddMelodyFile(const std::string& path, std::u16string& errorText);
+  // Appends a melody of these values (read from another kind of file); the
+  // list is unchanged on failure.
+  bool AddMelody(const MelodyData& data, std::u16string& errorText);
   // Writes melody index as a .mel file; modified is not touched.
   bool SaveMelody(LONG index, const std::string& path, std::u16string& errorText);
   // Removing and moving melodies; false (nothing changed) for an index out

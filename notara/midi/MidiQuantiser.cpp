@@ -1,41 +1,15 @@
 #include "midi/MidiQuantiser.h"
 
+#include "common/NoteQuantiser.h"
+
 namespace {
 
-constexpr BYTE kLowestKey = 56;
-constexpr BYTE kHighestKey = 87;
-constexpr BYTE kRestPitch = 11;
-constexpr BYTE kRestFlag = 0x04;
-constexpr BYTE kDotFlag = 0x08;
-
-struct Step {
-  float below;  // upper end (exclusive) of this length's interval
-  BYTE duration;
-  bool dotted;
-};
-
-// Half-open intervals in sixteenths, shortest first; the last one is open.
-constexpr Step kNoteSteps[] = {
-    {1.25f, 4, false}, {1.75f, 4, true},  {2.5f, 3, false}, {3.5f, 3, true},   {5.0f, 2, false},
-    {7.0f, 2, true},   {10.0f, 1, false}, {14.0f, 1, true}, {20.0f, 0, false},
-};
-constexpr Step kRestSteps[] = {
-    {1.45f, 4, false}, {1.95f, 4, true},   {2.95f, 3, false}, {3.95f, 3, true},   {5.95f, 2, false},
-    {7.95f, 2, true},  {11.95f, 1, false}, {15.95f, 1, true}, {23.95f, 0, false},
-};
-constexpr float kShortestRest = 0.95f;
-
-template <size_t N>
-void Classify(const Step (&steps)[N], float x, ImportedNote& item) {
-  for (const Step& step : steps) {
-    if (x < step.below) {
-      item.duration = step.duration;
-      item.flags |= step.dotted ? kDotFlag : 0;
-      return;
-    }
-  }
-  item.duration = 0;
-  item.flags |= kDotFlag;
+ImportedNote Imported(const NoteValues& values) {
+  ImportedNote item;
+  item.pitch = values.pitch;
+  item.duration = values.duration;
+  item.flags = values.flags;
+  return item;
 }
 
 }  // namespace
@@ -45,24 +19,16 @@ float MidiQuantiser::Sixteenths(DWORD ticks, WORD division) {
 }
 
 BYTE MidiQuantiser::FoldKey(BYTE key) {
-  int k = key;
-  if (k < kLowestKey) k += 12 * ((kLowestKey - k + 11) / 12);
-  if (k > kHighestKey) k -= 12 * ((k - kHighestKey + 11) / 12);
-  return static_cast<BYTE>(k);
+  return static_cast<BYTE>(NoteQuantiser::FoldKey(key));
 }
 
 ImportedNote MidiQuantiser::Note(BYTE key, float x) {
-  ImportedNote note;
-  note.pitch = static_cast<BYTE>(FoldKey(key) - kLowestKey);
-  Classify(kNoteSteps, x, note);
-  return note;
+  return Imported(NoteQuantiser::Note(key, x));
 }
 
 bool MidiQuantiser::Rest(float x, ImportedNote& rest) {
-  if (x < kShortestRest) return false;
-  rest = ImportedNote();
-  rest.pitch = kRestPitch;
-  rest.flags = kRestFlag;
-  Classify(kRestSteps, x, rest);
+  NoteValues values;
+  if (!NoteQuantiser::Rest(x, values)) return false;
+  rest = Imported(values);
   return true;
 }

@@ -1,7 +1,7 @@
-// Mapping lengths measured in sixteenth notes onto the melody model's
-// duration codes. A note rounds at the midpoints between neighbouring
-// lengths; a rest takes the longest length the gap reaches within 0.05 of a
-// sixteenth, and a gap below 0.95 sixteenths is no rest at all.
+// Mapping MIDI tick lengths onto the melody model's duration codes, by the
+// shared rule of common/NoteQuantiser.h (notes round at the midpoints between
+// neighbouring lengths, rests take the longest length reached within 0.05 of
+// a sixteenth, gaps below 0.95 sixteenths are no rest).
 #pragma once
 
 #include "midi/ImportedNote.h"

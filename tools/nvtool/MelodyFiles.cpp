@@ -124,3 +124,19 @@ std::u16string MelodyFiles::Stem(const std::string& path) {
   if (dot != std::string::npos && dot > 0) name.resize(dot);
   return nv::Utf8ToWide(name);
 }
+
+std::string MelodyFiles::Extension(const std::string& path) {
+  return LowerExtension(path);
+}
+
+std::u16string MelodyFiles::OpenError(const std::string& path) {
+  return WithPath(kOpenError, path);
+}
+
+std::u16string MelodyFiles::ReadError(const std::string& path) {
+  return WithPath(kReadError, path);
+}
+
+std::u16string MelodyFiles::WriteError(const std::string& path) {
+  return WithPath(kWriteError, path);
+}
