@@ -1,5 +1,6 @@
 // The logic of a server module's four exports, over its class table. A module
-// defines its table and forwards its extern "C" exports to these:
+// defines its table and then NV_SERVER_EXPORTS(table) once, which defines
+// its extern "C" exports over these:
 //   DllGetClassObject   -> GetClassObjectFrom(table, ...)
 //   DllCanUnloadNow     -> CanUnloadModule()
 //   DllRegisterServer   -> RegisterClasses(table, TRUE)
@@ -11,6 +12,21 @@
 
 // Gives an export of a server module default visibility and C linkage.
 #define NV_SERVER_EXPORT extern "C" __attribute__((visibility("default")))
+
+// The four exports of a server module over its class table.
+#define NV_SERVER_EXPORTS(table)                                                  \
+  NV_SERVER_EXPORT HRESULT DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv) { \
+    return nv::GetClassObjectFrom(table, rclsid, riid, ppv);                      \
+  }                                                                               \
+  NV_SERVER_EXPORT HRESULT DllCanUnloadNow() {                                    \
+    return nv::CanUnloadModule();                                                 \
+  }                                                                               \
+  NV_SERVER_EXPORT HRESULT DllRegisterServer() {                                  \
+    return nv::RegisterClasses(table, TRUE);                                      \
+  }                                                                               \
+  NV_SERVER_EXPORT HRESULT DllUnregisterServer() {                                \
+    return nv::RegisterClasses(table, FALSE);                                     \
+  }
 
 namespace nv {
 
