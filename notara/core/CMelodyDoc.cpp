@@ -1,6 +1,7 @@
 #include "CMelodyDoc.h"
 
 #include "common/CFileU.h"
+#include "common/FileTexts.h"
 #include "common/MelFormat.h"
 #include "common/MelodyValues.h"
 #include "common/ToneSample.h"
@@ -10,17 +11,17 @@
 
 namespace {
 
-constexpr const char16_t* kInitError = u"Ошибка при инициализации документа\n";
-constexpr const char16_t* kOpenError = u"Ошибка при открытии файла";
-constexpr const char16_t* kNotMelody = u"Файл не является мелодией\n";
-constexpr const char16_t* kReadError = u"Ошибка при чтении файла";
-constexpr const char16_t* kWriteError = u"Ошибка при записи в файл";
-constexpr const char16_t* kSampleError = u"Ошибка при создании объекта \"Образец\"";
-constexpr const char16_t* kMelodyError = u"Ошибка при создании объекта \"Мелодия\"";
+const std::u16string kInitError = FileTexts::Line(FileTexts::kInitFailed);
+const std::u16string kOpenError(FileTexts::kOpenFailed);
+const std::u16string kNotMelody = FileTexts::Line(FileTexts::kNotMelody);
+const std::u16string kReadError(FileTexts::kReadFailed);
+const std::u16string kWriteError(FileTexts::kWriteFailed);
+const std::u16string kSampleError(FileTexts::kSampleObjectFailed);
+const std::u16string kMelodyError(FileTexts::kMelodyObjectFailed);
 constexpr DWORD kStopPollMs = 50;
 
 std::u16string OpenErrorWithPath(const std::string& path) {
-  return std::u16string(kOpenError) + u" " + nv::Utf8ToWide(path) + u"\n";
+  return FileTexts::Line(FileTexts::WithPath(kOpenError, path));
 }
 
 // Names longer than a file can hold are stored empty.
@@ -74,22 +75,18 @@ bool CMelodyDoc::OpenDocument(const std::string& path, std::u16string& errorText
     errorText = kInitError;
     return false;
   }
-  {
-    CFileU probe;
-    if (!probe.Open(path, "rb")) {
+  switch (ProbeFile(path, &MelFormat::ReadMagic)) {
+    case FileStatus::Ok:
+      break;
+    case FileStatus::OpenFailed:
       errorText = OpenErrorWithPath(path);
       return false;
-    }
-    switch (MelFormat::ReadMagic(probe)) {
-      case FileStatus::Ok:
-        break;
-      case FileStatus::BadMagic:
-        errorText = kNotMelody;
-        return false;
-      default:
-        errorText = kReadError;
-        return false;
-    }
+    case FileStatus::BadMagic:
+      errorText = kNotMelody;
+      return false;
+    default:
+      errorText = kReadError;
+      return false;
   }
 
   ClearDocument();

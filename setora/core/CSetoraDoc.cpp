@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "common/FileTexts.h"
 #include "common/MelFormat.h"
 #include "common/MelodyValues.h"
 #include "common/StoFormat.h"
@@ -10,16 +11,16 @@
 
 namespace {
 
-constexpr const char16_t* kInitError = u"Ошибка при инициализации документа\n";
-constexpr const char16_t* kOpenError = u"Ошибка при открытии файла";
-constexpr const char16_t* kNotSet = u"Файл не является набором мелодий\n";
-constexpr const char16_t* kReadError = u"Ошибка при чтении файла";
-constexpr const char16_t* kWriteError = u"Ошибка при записи в файл";
-constexpr const char16_t* kMelodyError = u"Ошибка при создании объекта \"Мелодия\"";
-constexpr const char16_t* kBadMelodyFile = u"Неправильный формат файла";
+const std::u16string kInitError = FileTexts::Line(FileTexts::kInitFailed);
+const std::u16string kOpenError(FileTexts::kOpenFailed);
+const std::u16string kNotSet = FileTexts::Line(FileTexts::kNotSet);
+const std::u16string kReadError(FileTexts::kReadFailed);
+const std::u16string kWriteError(FileTexts::kWriteFailed);
+const std::u16string kMelodyError(FileTexts::kMelodyObjectFailed);
+const std::u16string kBadMelodyFile(FileTexts::kBadFormat);
 
-std::u16string WithName(const char16_t* text, const std::string& path) {
-  return std::u16string(text) + u" " + nv::Utf8ToWide(path);
+std::u16string WithName(std::u16string_view text, const std::string& path) {
+  return FileTexts::WithPath(text, path);
 }
 
 }  // namespace
@@ -81,22 +82,18 @@ bool CSetoraDoc::Open(const std::string& path, std::u16string& errorText) {
     errorText = kInitError;
     return false;
   }
-  {
-    CFileU probe;
-    if (!probe.Open(path, "rb")) {
+  switch (ProbeFile(path, &StoFormat::ReadMagic)) {
+    case FileStatus::Ok:
+      break;
+    case FileStatus::OpenFailed:
       errorText = WithName(kOpenError, path) + u"\n";
       return false;
-    }
-    switch (StoFormat::ReadMagic(probe)) {
-      case FileStatus::Ok:
-        break;
-      case FileStatus::BadMagic:
-        errorText = kNotSet;
-        return false;
-      default:
-        errorText = kReadError;
-        return false;
-    }
+    case FileStatus::BadMagic:
+      errorText = kNotSet;
+      return false;
+    default:
+      errorText = kReadError;
+      return false;
   }
   switch (OpenFile(path)) {
     case FileStatus::Ok:
