@@ -2,11 +2,9 @@
 // version, and where users get help.
 #pragma once
 
-#include <QDialog>
+#include "CAboutDialogU.h"
 
-class CAboutDialog : public QDialog {
-  Q_OBJECT
-
+class CAboutDialog : public CAboutDialogU {
  public:
   static constexpr const char* kTitleLine = "Редактор мелодий   v2.92";
 

@@ -2,11 +2,9 @@
 // or the close box.
 #pragma once
 
-#include <QDialog>
+#include "CAboutDialogU.h"
 
-class CAboutDialog : public QDialog {
-  Q_OBJECT
-
+class CAboutDialog : public CAboutDialogU {
  public:
   explicit CAboutDialog(QWidget* parent = nullptr);
 };
