@@ -86,8 +86,7 @@ bool CBellView::BuildImages() {
 }
 
 void CBellView::MeasureName() {
-  CStringU name;
-  doc_.Send(DOCM_GET_NAME, reinterpret_cast<WPARAM>(&name));
+  const CStringU name = doc_.Name();
   QImage scratch(1, 1, QImage::Format_ARGB32_Premultiplied);
   QtDrawSurface surface(&scratch);
   QtDrawFont font(NameFont());
@@ -113,8 +112,7 @@ void CBellView::SetScrollRanges() {
 
 void CBellView::Relayout(bool scrollToCurrent) {
   const LONG zoom = Zoom();
-  LONG count = 0;
-  doc_.Send(DOCM_GET_COUNT, reinterpret_cast<WPARAM>(&count));
+  const LONG count = doc_.Count();
   const LONG rows = std::max<LONG>(1, (count + kNotesPerRow - 1) / kNotesPerRow);
   MeasureName();
   const LONG margin = Scaled(kMargin, zoom);
@@ -131,13 +129,10 @@ void CBellView::Relayout(bool scrollToCurrent) {
 }
 
 bool CBellView::ScrollToCurrent() {
-  LONG current = -1;
-  doc_.Send(DOCM_GET_CURRENT, reinterpret_cast<WPARAM>(&current));
+  const LONG current = doc_.Current();
   if (current < 0) return false;
   const LONG zoom = Zoom();
-  POINT anchor{0, 0};
-  const NotePosBlock block{current, zoom, nameHeight_};
-  doc_.Send(DOCM_GET_NOTE_POS, reinterpret_cast<WPARAM>(&anchor), reinterpret_cast<LPARAM>(&block));
+  const POINT anchor = doc_.NotePos({current, zoom, nameHeight_});
 
   const QSize client = viewport()->size();
   const QPoint pos = ScrollPosition();
@@ -172,7 +167,7 @@ bool CBellView::DrawArea(const QRect& area, QImage& image) {
   const RECT rect{area.left(), area.top(), area.left() + area.width(), area.top() + area.height()};
   const DrawBlock block{
       &surface, staffImages_.get(), noteImages_.get(), selectedImages_.get(), colours.data(), &rect, &font, Zoom()};
-  return doc_.Send(DOCM_DRAW, 0, reinterpret_cast<LPARAM>(&block)) != 0;
+  return doc_.Draw(block);
 }
 
 void CBellView::paintEvent(QPaintEvent* event) {
@@ -195,7 +190,7 @@ void CBellView::mouseReleaseEvent(QMouseEvent* event) {
   }
   const QPoint pos = ScrollPosition() + event->position().toPoint();
   const SelectAtBlock block{pos.x(), pos.y(), Zoom(), nameHeight_};
-  doc_.Send(DOCM_SELECT_AT, 0, reinterpret_cast<LPARAM>(&block));
+  doc_.SelectAt(block);
   Relayout(false);
   emit StatesChanged();
 }
@@ -248,9 +243,7 @@ void CBellView::OnMessage(UINT message, WPARAM wParam, LPARAM) {
 
 void CBellView::InvalidateNote(LONG index, LONG width, LONG height) {
   if (index < 0) return;
-  POINT anchor{0, 0};
-  const NotePosBlock block{index, Zoom(), nameHeight_};
-  doc_.Send(DOCM_GET_NOTE_POS, reinterpret_cast<WPARAM>(&anchor), reinterpret_cast<LPARAM>(&block));
+  const POINT anchor = doc_.NotePos({index, Zoom(), nameHeight_});
   const QPoint pos = ScrollPosition();
   const QRect area(anchor.x - pos.x() - width, anchor.y - pos.y() - height, 3 * width, 3 * height);
   if (viewport()->isVisible()) {
@@ -264,11 +257,8 @@ void CBellView::OnPlayProgress(LONG index) {
   if (ScrollToCurrent()) {
     viewport()->update();
   } else {
-    SIZE cell{0, 0};
-    const NoteSizeBlock block{Zoom(), nameHeight_};
-    doc_.Send(DOCM_GET_NOTE_SIZE, reinterpret_cast<WPARAM>(&cell), reinterpret_cast<LPARAM>(&block));
-    LONG count = 0;
-    doc_.Send(DOCM_GET_COUNT, reinterpret_cast<WPARAM>(&count));
+    const SIZE cell = doc_.NoteSize({Zoom(), nameHeight_});
+    const LONG count = doc_.Count();
     InvalidateNote(index - 1, cell.cx, cell.cy);
     if (index < count) InvalidateNote(index, cell.cx, cell.cy);
   }

@@ -12,6 +12,7 @@
 
 #include "CViewU.h"
 #include "platform/Types.h"
+#include "MelodyDocClient.h"
 
 class CAppSetting;
 class ImageList;
@@ -102,7 +103,7 @@ class CBellView : public CViewU {
   void InvalidateNote(LONG index, LONG width, LONG height);
   LONG LineStepV() const;
 
-  nv::RequestThread& doc_;
+  MelodyDocClient doc_;
   CAppSetting& settings_;
   std::unique_ptr<QtMessageTarget> target_;
   std::unique_ptr<ImageList> noteImages_;

@@ -55,7 +55,7 @@ void CDocumentFlows::SetTitle(const QString& documentName) {
 }
 
 bool CDocumentFlows::ConfirmDiscard() {
-  if (doc_.Send(DOCM_IS_MODIFIED) == 0) return true;
+  if (!doc_.IsModified()) return true;
   const int answer = dialogs_.MessageBox(owner_, QStringLiteral("Сохранить изменения в документе ?"),
                                          NotaraStrings::Text(IDS_APP_TITLE), MB_YESNOCANCEL | MB_ICONQUESTION);
   if (answer == IDCANCEL) return false;
@@ -65,7 +65,7 @@ bool CDocumentFlows::ConfirmDiscard() {
 
 bool CDocumentFlows::CreateNew() {
   const std::string name = nv::Utf8ToAnsi(kNewName);
-  if (doc_.Send(DOCM_NEW, 0, reinterpret_cast<LPARAM>(name.c_str())) == 0) return false;
+  if (!doc_.New(name.c_str())) return false;
   SetTitle(QString::fromUtf8(kNewName));
   untitled_ = true;
   if (resetView_) resetView_();
@@ -87,7 +87,7 @@ bool CDocumentFlows::OpenPath(const QString& path) {
   if (!SplitPath(path, folder, fileName)) return false;
   CStringU error;
   const QByteArray encoded = QFile::encodeName(path);
-  if (doc_.Send(DOCM_OPEN, reinterpret_cast<WPARAM>(&error), reinterpret_cast<LPARAM>(encoded.constData())) == 0) {
+  if (!doc_.Open(encoded.constData(), error)) {
     ShowError(FromCString(error));
     return false;
   }
@@ -111,17 +111,15 @@ bool CDocumentFlows::Open() {
 bool CDocumentFlows::Save() {
   CStringU error;
   if (!untitled_) {
-    if (doc_.Send(DOCM_SAVE, reinterpret_cast<WPARAM>(&error), 0) == 0) {
+    if (!doc_.Save(nullptr, error)) {
       ShowError(FromCString(error));
       return false;
     }
     return true;
   }
 
-  CStringU current;
-  doc_.Send(DOCM_GET_PATH, reinterpret_cast<WPARAM>(&current));
   FileDialogRequest request = MelodyFiles(paths_);
-  request.initialName = QFileInfo(FromCString(current)).fileName();
+  request.initialName = QFileInfo(QString::fromStdString(doc_.Path())).fileName();
   request.defaultSuffix = QStringLiteral("mel");
   const QString path = dialogs_.SaveFileName(owner_, request);
   if (path.isEmpty()) return false;
@@ -131,7 +129,7 @@ bool CDocumentFlows::Save() {
   paths_.SetWorkDir(QFile::encodeName(folder).toStdString());
 
   const QByteArray encoded = QFile::encodeName(path);
-  if (doc_.Send(DOCM_SAVE, reinterpret_cast<WPARAM>(&error), reinterpret_cast<LPARAM>(encoded.constData())) == 0) {
+  if (!doc_.Save(encoded.constData(), error)) {
     ShowError(FromCString(error));
     return false;
   }

@@ -7,6 +7,8 @@
 #include <QString>
 #include <functional>
 
+#include "MelodyDocClient.h"
+
 class CAppPathU;
 class QWidget;
 class UserDialogs;
@@ -58,7 +60,7 @@ class CDocumentFlows {
   bool CreateNew();
   void SetTitle(const QString& documentName);
 
-  nv::RequestThread& doc_;
+  MelodyDocClient doc_;
   CAppPathU& paths_;
   UserDialogs& dialogs_;
   QWidget* owner_;

@@ -132,7 +132,7 @@ CImportDialog::CImportDialog(nv::RequestThread& doc, UserDialogs& dialogs, const
 
   stop_->setEnabled(false);
   LONG count = 0;
-  doc_.Send(DOCM_CH_COUNT, reinterpret_cast<WPARAM>(&count));
+  doc_.ChannelCount(count);
   melodyCount_ = static_cast<int>(count);
   found_->setText(QString::number(melodyCount_));
   LoadMelody(1);
@@ -140,7 +140,7 @@ CImportDialog::CImportDialog(nv::RequestThread& doc, UserDialogs& dialogs, const
 
 CImportDialog::~CImportDialog() {
   timer_.stop();
-  doc_.Send(DOCM_CH_CLEAR);
+  doc_.Run(DOCM_CH_CLEAR);
 }
 
 QString CImportDialog::FragmentName() const {
@@ -165,9 +165,7 @@ QWidget* CImportDialog::Control(int id) const {
 }
 
 bool CImportDialog::IsPlaying() const {
-  LONG playing = 0;
-  doc_.Send(DOCM_CH_IS_PLAYING, reinterpret_cast<WPARAM>(&playing), Index());
-  return playing != 0;
+  return doc_.IsChannelPlaying(Index());
 }
 
 void CImportDialog::WaitStopped() {
@@ -179,9 +177,7 @@ void CImportDialog::WaitStopped() {
 
 void CImportDialog::LoadMelody(int number) {
   currentMelody_ = number;
-  LONG count = 0;
-  doc_.Send(DOCM_CH_GET_COUNT, reinterpret_cast<WPARAM>(&count), Index());
-  const int n = static_cast<int>(count);
+  const int n = static_cast<int>(doc_.ChannelNoteCount(Index()));
   for (QSlider* slider : {start_, position_, end_}) {
     slider->setRange(0, n);
     slider->setPageStep(Tenth(n));
@@ -212,7 +208,7 @@ void CImportDialog::OnSliderAction(QSlider* slider, int action) {
     ShowFragmentSize();
     if (IsPlaying()) {
       const ChannelBlockBlock block{Index(), start_->sliderPosition(), end_->sliderPosition()};
-      doc_.Send(DOCM_CH_SET_BLOCK, 0, reinterpret_cast<LPARAM>(&block));
+      doc_.SetChannelBlock(block);
     }
     return;
   }
@@ -222,7 +218,7 @@ void CImportDialog::OnSliderAction(QSlider* slider, int action) {
     // The watch would put the thumb back where playback stopped; playing
     // again from the new place restarts it.
     timer_.stop();
-    doc_.Send(DOCM_CH_STOP, 0, Index());
+    doc_.StopChannel(Index());
     WaitStopped();
   }
   const int start = start_->sliderPosition();
@@ -255,10 +251,10 @@ void CImportDialog::Play() {
   }
   const LONG position = position_->sliderPosition();
   const ChannelBlockBlock block{Index(), position, end_->sliderPosition()};
-  doc_.Send(DOCM_CH_SET_BLOCK, 0, reinterpret_cast<LPARAM>(&block));
+  doc_.SetChannelBlock(block);
   const ChannelCurrentBlock current{Index(), position};
-  doc_.Send(DOCM_CH_SET_CURRENT, 0, reinterpret_cast<LPARAM>(&current));
-  doc_.Send(DOCM_CH_PLAY, 0, Index());
+  doc_.SetChannelCurrent(current);
+  doc_.PlayChannel(Index());
   play_->setEnabled(false);
   playedMelody_ = currentMelody_;
   timer_.start();
@@ -270,7 +266,7 @@ void CImportDialog::OnTimer() {
     stop_->setEnabled(true);
     if (played) {
       LONG note = 0;
-      if (doc_.Send(DOCM_CH_GET_CURRENT, reinterpret_cast<WPARAM>(&note), Index()) != 0 && note >= 0) {
+      if (doc_.ChannelCurrent(Index(), note) && note >= 0) {
         position_->setValue(static_cast<int>(note));
       }
     }
@@ -281,7 +277,7 @@ void CImportDialog::OnTimer() {
   timer_.stop();
   if (played) {
     LONG note = -1;
-    doc_.Send(DOCM_CH_GET_CURRENT, reinterpret_cast<WPARAM>(&note), Index());
+    doc_.ChannelCurrent(Index(), note);
     position_->setValue(note < 0 ? position_->maximum() : static_cast<int>(note));
   }
   if (replayAfterSwitch_) {
@@ -291,7 +287,7 @@ void CImportDialog::OnTimer() {
 }
 
 void CImportDialog::StopPlayback() {
-  doc_.Send(DOCM_CH_STOP, 0, Index());
+  doc_.StopChannel(Index());
   WaitStopped();
 }
 
@@ -317,7 +313,7 @@ void CImportDialog::TakeFragment() {
   if (IsPlaying()) StopPlayback();
   const CStringU name(FragmentName().toStdU16String());
   const ChannelTakeBlock block{Index(), start_->value(), end_->value(), &name};
-  taken_ = doc_.Send(DOCM_CH_TAKE, 0, reinterpret_cast<LPARAM>(&block)) != 0;
+  taken_ = doc_.TakeChannel(block);
   QDialog::reject();
 }
 

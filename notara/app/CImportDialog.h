@@ -20,6 +20,7 @@
 #include <string>
 
 #include "platform/Types.h"
+#include "MelodyDocClient.h"
 
 class QAbstractButton;
 class QLabel;
@@ -97,7 +98,7 @@ class CImportDialog : public QDialog {
   void OnPositionMoveEnded();
   void OnTimer();
 
-  nv::RequestThread& doc_;
+  MelodyDocClient doc_;
   UserDialogs& dialogs_;
   QString path_;
   std::string programDir_;

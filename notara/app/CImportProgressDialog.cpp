@@ -15,7 +15,7 @@
 // the dialog's thread. Posts to the dialog are dropped once it is gone.
 class CImportProgressDialog::DocSink : public IMidiSink {
  public:
-  DocSink(nv::RequestThread& doc, CImportProgressDialog* dialog) : doc_(doc), dialog_(dialog) {}
+  DocSink(const MelodyDocClient& doc, CImportProgressDialog* dialog) : doc_(doc), dialog_(dialog) {}
 
   void OnHeader(WORD, WORD tracks, WORD) override {
     QMetaObject::invokeMethod(
@@ -27,16 +27,16 @@ class CImportProgressDialog::DocSink : public IMidiSink {
   }
   bool AddNote(const ImportedNote& note) override {
     const ChannelNoteBlock block{note.pitch, note.duration, note.flags, note.channel};
-    return doc_.Send(DOCM_CH_ADD_NOTE, 0, reinterpret_cast<LPARAM>(&block)) != 0;
+    return doc_.AddChannelNote(block);
   }
   LONG MelodyCount() override {
     LONG count = 0;
-    if (doc_.Send(DOCM_CH_COUNT, reinterpret_cast<WPARAM>(&count)) == 0) return 0;
+    if (!doc_.ChannelCount(count)) return 0;
     return count;
   }
 
  private:
-  nv::RequestThread& doc_;
+  MelodyDocClient doc_;
   CImportProgressDialog* dialog_;
 };
 
@@ -56,7 +56,7 @@ CImportProgressDialog::CImportProgressDialog(nv::RequestThread& doc, UserDialogs
   progress_->setMinimumWidth(260);
   layout->addWidget(progress_);
 
-  doc_.Send(DOCM_CH_CLEAR);
+  doc_.Run(DOCM_CH_CLEAR);
   startTimer_.setSingleShot(true);
   startTimer_.setInterval(kStartDelayMs);
   connect(&startTimer_, &QTimer::timeout, this, &CImportProgressDialog::StartReading);

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "midi/MidiReader.h"
+#include "MelodyDocClient.h"
 
 class QProgressBar;
 class UserDialogs;
@@ -47,7 +48,7 @@ class CImportProgressDialog : public QDialog {
   void StartReading();
   void Finish(MidiError error);
 
-  nv::RequestThread& doc_;
+  MelodyDocClient doc_;
   UserDialogs& dialogs_;
   QString path_;
   QProgressBar* progress_ = nullptr;

@@ -17,6 +17,7 @@
 #include "CToolBarU.h"
 #include "CWaitCursorU.h"
 #include "CZoomDialog.h"
+#include "MenuTableU.h"
 #include "DocMessages.h"
 #include "NameFont.h"
 #include "NotaraCommands.h"
@@ -59,18 +60,7 @@ constexpr std::array<CommandState, CMainWindow::kCommandRows> kCommandStates = {
     {0, 0, 0, 0, 0, 0, 0},
 }};
 
-struct MenuItem {
-  int id;  // 0: separator
-  const char* text;
-  QKeySequence key;
-};
-
-struct Popup {
-  const char* title;
-  std::vector<MenuItem> items;
-};
-
-std::vector<Popup> MenuBar() {
+std::vector<MenuPopupU> MenuBar() {
   const QKeySequence none;
   return {
       {"&Файл",
@@ -146,7 +136,7 @@ CMainWindow::CMainWindow(nv::RequestThread& doc, CAppSetting& settings, CAppPath
                                             {IDS_PART_NAME, QStringLiteral("  Соль#  ")},
                                             {IDS_PART_DURATION, QStringLiteral("  1/16  ")}});
   statusBar_->SetHelpText(NotaraStrings::Text(IDS_READY));
-  flows_ = std::make_unique<CDocumentFlows>(doc_, paths_, dialogs_, this, [this] {
+  flows_ = std::make_unique<CDocumentFlows>(doc_.Thread(), paths_, dialogs_, this, [this] {
     if (view_ == nullptr) return;
     view_->ResetScroll();
     view_->Relayout(false);
@@ -159,27 +149,8 @@ CMainWindow::CMainWindow(nv::RequestThread& doc, CAppSetting& settings, CAppPath
 CMainWindow::~CMainWindow() = default;
 
 void CMainWindow::BuildMenu() {
-  for (const Popup& popup : MenuBar()) {
-    QMenu* menu = menuBar()->addMenu(QString::fromUtf8(popup.title));
-    for (const MenuItem& item : popup.items) {
-      if (item.id == 0) {
-        menu->addSeparator();
-        continue;
-      }
-      auto* action = new QAction(QString::fromUtf8(item.text), this);
-      action->setObjectName(QStringLiteral("cmd%1").arg(item.id));
-      action->setData(item.id);
-      action->setStatusTip(NotaraStrings::StatusHelp(item.id));
-      if (!item.key.isEmpty()) {
-        action->setShortcut(item.key);
-        action->setShortcutContext(Qt::WindowShortcut);
-      }
-      menu->addAction(action);
-      addAction(action);  // shortcuts work while the menu bar is closed
-      actions_[item.id] = action;
-      connect(action, &QAction::triggered, this, [this, id = item.id] { RunCommand(id); });
-    }
-  }
+  actions_ = BuildMenuBarU(menuBar(), this, MenuBar(), [this](int id) { RunCommand(id); });
+  for (const auto& [id, action] : actions_) action->setStatusTip(NotaraStrings::StatusHelp(id));
   QAction* sound = actions_.at(IDM_SOUND_ON_EDIT);
   sound->setCheckable(true);
   sound->setChecked(true);
@@ -209,7 +180,7 @@ void CMainWindow::BindCommands() {
   handlers_[IDM_ZOOM_FACTOR] = [this] { EditZoomFactor(); };
   handlers_[IDM_COLOURS] = [this] { EditColours(); };
   handlers_[IDM_FONT] = [this] { EditFont(); };
-  handlers_[IDM_PLAY] = [this] { doc_.Send(DOCM_PLAY); };
+  handlers_[IDM_PLAY] = [this] { doc_.Run(DOCM_PLAY); };
   handlers_[IDM_STOP] = [this] { Stop(); };
   // The check mark follows the setting in RefreshCommandStates.
   handlers_[IDM_SOUND_ON_EDIT] = [this] { settings_.SetSoundOnEdit(!settings_.SoundOnEdit()); };
@@ -225,7 +196,7 @@ QAction* CMainWindow::Action(int id) const {
 }
 
 bool CMainWindow::CreateView() {
-  view_ = new CBellView(doc_, settings_, this);
+  view_ = new CBellView(doc_.Thread(), settings_, this);
   setCentralWidget(view_);
   connect(view_, &CBellView::StatesChanged, this, &CMainWindow::RefreshCommandStates);
   view_->setFocus(Qt::OtherFocusReason);
@@ -252,21 +223,17 @@ void CMainWindow::RunCommand(int id) {
   if (!closing_) RefreshCommandStates();
 }
 
-void CMainWindow::SendAndRelayout(UINT message, bool sound) {
-  if (doc_.Send(message) == 0) return;
+void CMainWindow::SendAndRelayout(DocMessage request, bool sound) {
+  if (!doc_.Run(request)) return;
   if (view_ != nullptr) view_->Relayout(true);
-  if (sound && settings_.SoundOnEdit()) doc_.Send(DOCM_SOUND_NOTE);
+  if (sound && settings_.SoundOnEdit()) doc_.Run(DOCM_SOUND_NOTE);
 }
 
 void CMainWindow::RefreshCommandStates() {
-  LONG current = -1;
-  LONG count = 0;
-  LONG playing = 0;
-  LONG undoEmpty = 1;
-  doc_.Send(DOCM_GET_CURRENT, reinterpret_cast<WPARAM>(&current));
-  doc_.Send(DOCM_GET_COUNT, reinterpret_cast<WPARAM>(&count));
-  doc_.Send(DOCM_IS_PLAYING, reinterpret_cast<WPARAM>(&playing));
-  doc_.Send(DOCM_IS_UNDO_EMPTY, reinterpret_cast<WPARAM>(&undoEmpty));
+  const LONG current = doc_.Current();
+  const LONG count = doc_.Count();
+  const bool playing = doc_.IsPlaying();
+  const bool undoEmpty = doc_.IsUndoEmpty();
   const ULONG zoom = settings_.Zoom();
   actions_.at(IDM_SOUND_ON_EDIT)->setChecked(settings_.SoundOnEdit());
 
@@ -275,12 +242,9 @@ void CMainWindow::RefreshCommandStates() {
     statusBar_->SetText(IDS_PART_NAME, QString());
     statusBar_->SetText(IDS_PART_DURATION, QString());
   } else {
-    SHORT pitch = 0;
-    SHORT duration = 0;
-    SHORT flags = 0;
-    doc_.Send(DOCM_GET_PITCH, reinterpret_cast<WPARAM>(&pitch));
-    doc_.Send(DOCM_GET_DURATION, reinterpret_cast<WPARAM>(&duration));
-    doc_.Send(DOCM_GET_FLAGS, reinterpret_cast<WPARAM>(&flags));
+    const SHORT pitch = doc_.Pitch();
+    const SHORT duration = doc_.Duration();
+    const SHORT flags = doc_.Flags();
     const QString name = (flags & 0x04) != 0
                              ? QStringLiteral("Пауза")
                              : QString::fromUtf8(kNoteNames[static_cast<unsigned>(static_cast<USHORT>(pitch)) % 12]);
@@ -290,10 +254,10 @@ void CMainWindow::RefreshCommandStates() {
     statusBar_->SetText(IDS_PART_DURATION, QStringLiteral("\t\t") + length);
   }
 
-  const bool idle = playing == 0;
+  const bool idle = !playing;
   const bool hasNotes = count > 0;
   for (int id : {IDM_NEW, IDM_OPEN, IDM_IMPORT_MIDI, IDM_INSERT_NOTE, IDM_INSERT_REST}) states_.SetState(id, idle);
-  states_.SetState(IDM_UNDO, idle && undoEmpty == 0);
+  states_.SetState(IDM_UNDO, idle && !undoEmpty);
   for (int id : {IDM_NEXT_NOTE, IDM_PREV_NOTE, IDM_PLAY}) states_.SetState(id, idle && hasNotes);
   for (int id : {IDM_DELETE, IDM_PITCH_UP, IDM_PITCH_DOWN, IDM_LENGTHEN, IDM_SHORTEN}) {
     states_.SetState(id, idle && hasNotes && current >= 0);
@@ -324,23 +288,17 @@ void CMainWindow::ZoomOut() {
 }
 
 void CMainWindow::Stop() {
-  doc_.Send(DOCM_STOP);
+  doc_.Run(DOCM_STOP);
   CWaitCursorU wait;
-  for (;;) {
-    LONG playing = 0;
-    doc_.Send(DOCM_IS_PLAYING, reinterpret_cast<WPARAM>(&playing));
-    if (playing == 0) break;
-    QThread::msleep(50);
-  }
+  while (doc_.IsPlaying()) QThread::msleep(50);
 }
 
 void CMainWindow::EditName() {
-  CStringU name;
-  doc_.Send(DOCM_GET_NAME, reinterpret_cast<WPARAM>(&name));
+  const CStringU name = doc_.Name();
   CNameDialog dialog(QString::fromStdU16String(std::u16string(name.View())), this);
   if (dialogs_.Exec(dialog) == QDialog::Accepted) {
     const CStringU renamed(dialog.Name().left(255).toStdU16String());
-    doc_.Send(DOCM_RENAME, 0, reinterpret_cast<LPARAM>(&renamed));
+    doc_.Rename(renamed);
   }
   if (view_ != nullptr) view_->Relayout(false);
 }

@@ -12,6 +12,7 @@
 
 #include "CCommandStatesU.h"
 #include "platform/Types.h"
+#include "MelodyDocClient.h"
 
 class CAppPathU;
 class CAppSetting;
@@ -66,7 +67,7 @@ class CMainWindow : public QMainWindow {
  private:
   void BuildMenu();
   void BindCommands();
-  void SendAndRelayout(UINT message, bool sound);
+  void SendAndRelayout(DocMessage request, bool sound);
   void ZoomIn();
   void ZoomOut();
   void ApplyZoom(ULONG zoom);
@@ -77,7 +78,7 @@ class CMainWindow : public QMainWindow {
   void EditFont();
   void StorePlacement();
 
-  nv::RequestThread& doc_;
+  MelodyDocClient doc_;
   CAppSetting& settings_;
   CAppPathU& paths_;
   UserDialogs& dialogs_;

@@ -54,10 +54,10 @@ bool CMidiCommands::Import() {
   RememberFolder(paths_, path);
 
   {
-    CImportProgressDialog progress(doc_, dialogs_, path, &window_);
+    CImportProgressDialog progress(doc_.Thread(), dialogs_, path, &window_);
     if (dialogs_.Exec(progress) != QDialog::Accepted) {
       // What a failed read left behind is of no use to anyone.
-      doc_.Send(DOCM_CH_CLEAR);
+      doc_.Run(DOCM_CH_CLEAR);
       dialogs_.MessageBox(&window_, QString::fromUtf8(kImportFailed), NotaraStrings::Text(IDS_APP_TITLE),
                           MB_OK | MB_ICONERROR);
       return false;
@@ -66,25 +66,22 @@ bool CMidiCommands::Import() {
 
   bool taken = false;
   {
-    CImportDialog fragment(doc_, dialogs_, path, paths_.ProgramDir(), &window_);
+    CImportDialog fragment(doc_.Thread(), dialogs_, path, paths_.ProgramDir(), &window_);
     dialogs_.Exec(fragment);
     taken = fragment.Taken();
   }
   if (!taken) return false;
-  CStringU name;
-  doc_.Send(DOCM_GET_NAME, reinterpret_cast<WPARAM>(&name));
-  window_.Flows().AdoptUntitled(FromCString(name));
+  window_.Flows().AdoptUntitled(FromCString(doc_.Name()));
   return true;
 }
 
 bool CMidiCommands::Export() {
-  CStringU current;
-  doc_.Send(DOCM_GET_PATH, reinterpret_cast<WPARAM>(&current));
+  const std::string current = doc_.Path();
   FileDialogRequest request;
   request.filters = {{QStringLiteral("Файлы midi (*.mid)"), QStringLiteral("*.mid")},
                      {QStringLiteral("Все файлы (*.*)"), QStringLiteral("*.*")}};
   request.initialDir = QString::fromStdString(paths_.WorkDir());
-  request.initialName = QFileInfo(FromCString(current)).completeBaseName();
+  request.initialName = QFileInfo(QString::fromStdString(current)).completeBaseName();
   request.defaultSuffix = QStringLiteral("mid");
   const QString path = dialogs_.SaveFileName(&window_, request);
   if (path.isEmpty()) return false;
@@ -92,8 +89,7 @@ bool CMidiCommands::Export() {
 
   CStringU error;
   const QByteArray encoded = QFile::encodeName(path);
-  if (doc_.Send(DOCM_EXPORT_MIDI, reinterpret_cast<WPARAM>(&error), reinterpret_cast<LPARAM>(encoded.constData())) ==
-      0) {
+  if (!doc_.ExportMidi(encoded.constData(), error)) {
     window_.Flows().ShowError(FromCString(error));
     return false;
   }

@@ -7,6 +7,8 @@
 
 #include <QObject>
 
+#include "MelodyDocClient.h"
+
 class CAppPathU;
 class CMainWindow;
 class UserDialogs;
@@ -32,7 +34,7 @@ class CMidiCommands : public QObject {
 
  private:
   CMainWindow& window_;
-  nv::RequestThread& doc_;
+  MelodyDocClient doc_;
   CAppPathU& paths_;
   UserDialogs& dialogs_;
 };

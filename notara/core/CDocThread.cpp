@@ -160,7 +160,7 @@ LONG CDocThread::OnIsModified(WPARAM, LPARAM) {
 }
 
 LONG CDocThread::OnGetPath(WPARAM wParam, LPARAM) {
-  if (auto* out = RequestOut<CStringU>(wParam)) *out = CStringU::FromUtf8(doc_->Path());
+  if (auto* out = RequestOut<std::string>(wParam)) *out = doc_->Path();
   return 1;
 }
 

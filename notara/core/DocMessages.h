@@ -19,7 +19,7 @@ enum DocMessage : UINT {
   DOCM_OPEN = 0x8003,           // wParam: CStringU* error out; lParam: const char* path
   DOCM_SAVE = 0x8004,           // wParam: CStringU* error out; lParam: const char* path or null
   DOCM_IS_MODIFIED = 0x8005,    // result: the modified flag
-  DOCM_GET_PATH = 0x8006,       // wParam: CStringU* out (UTF-8 path held as text)
+  DOCM_GET_PATH = 0x8006,       // wParam: std::string* out, the UTF-8 path or new name
   DOCM_EXPORT_MIDI = 0x8007,    // wParam: CStringU* error out; lParam: const char* path
   DOCM_UNDO = 0x8008,           // 0 when the pool is empty
   DOCM_NEXT_NOTE = 0x8009,      // 0 when the melody is empty
