@@ -1,7 +1,7 @@
 #include "CSetoraApp.h"
 
 #include "CSetoraWindow.h"
-#include "SetoraMessages.h"
+#include "SetDocClient.h"
 #include "SetoraStrings.h"
 #include "UserDialogs.h"
 #include "platform/CodePage.h"
@@ -24,7 +24,7 @@ bool CSetoraApp::Start() {
   }
   started_ = true;
   const std::string name = nv::Utf8ToAnsi(SetoraStrings::kNewSetName);
-  if (doc_.Send(SDM_NEW, 0, reinterpret_cast<LPARAM>(name.c_str())) == 0) {
+  if (!SetDocClient(doc_.Thread()).New(name.c_str())) {
     ShowStartFailure();
     return false;
   }

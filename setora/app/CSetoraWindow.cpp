@@ -1,7 +1,6 @@
 #include "CSetoraWindow.h"
 
 #include <QAction>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -10,7 +9,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QThread>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <new>
@@ -22,8 +20,9 @@
 #include "CSizeDisplay.h"
 #include "CWaitCursorU.h"
 #include "HtmlHelpU.h"
+#include "MenuTableU.h"
+#include "SetCommandRules.h"
 #include "SetoraIds.h"
-#include "SetoraMessages.h"
 #include "SetoraStrings.h"
 #include "UserDialogs.h"
 #include "common/CAppPathU.h"
@@ -60,22 +59,7 @@ constexpr std::array<CommandState, CSetoraWindow::kCommandRows> kCommandStates =
     {0, 0, 0, 0, 0, 0, 0},
 }};
 
-// Commands the playing state turns off.
-constexpr int kIdleCommands[] = {IDM_NEW,       IDM_OPEN,        IDM_ADD_MELODY, IDM_DELETE_MELODY,
-                                 IDM_MELODY_UP, IDM_MELODY_DOWN, IDM_PLAY};
-
-struct MenuItem {
-  int id;  // 0: separator
-  const char* text;
-  QKeySequence key;
-};
-
-struct Popup {
-  const char* title;
-  std::vector<MenuItem> items;
-};
-
-std::vector<Popup> MenuBar() {
+std::vector<MenuPopupU> MenuBar() {
   const QKeySequence none;
   return {
       {"&Файл",
@@ -98,29 +82,6 @@ std::vector<Popup> MenuBar() {
   };
 }
 
-FileDialogRequest FileRequest(const CAppPathU& paths, const char* description, const char* pattern,
-                              const char* suffix) {
-  FileDialogRequest request;
-  request.filters = {{QString::fromUtf8(description), QString::fromUtf8(pattern)},
-                     {QStringLiteral("Все файлы"), QStringLiteral("*.*")}};
-  request.initialDir = QString::fromStdString(paths.WorkDir());
-  request.defaultSuffix = QString::fromUtf8(suffix);
-  return request;
-}
-
-FileDialogRequest SetFiles(const CAppPathU& paths) {
-  return FileRequest(paths, "Набор мелодий", "*.sto", "sto");
-}
-
-FileDialogRequest MelodyFiles(const CAppPathU& paths) {
-  return FileRequest(paths, "Мелодия", "*.mel", "mel");
-}
-
-// The folder of a full path as the work folder takes it.
-std::string FolderOf(const QString& path) {
-  return QFile::encodeName(QFileInfo(path).absolutePath()).toStdString();
-}
-
 QString FromCString(const CStringU& text) {
   return QString::fromStdU16String(std::u16string(text.View()));
 }
@@ -128,7 +89,15 @@ QString FromCString(const CStringU& text) {
 }  // namespace
 
 CSetoraWindow::CSetoraWindow(CSetoraDocThread& doc, CAppPathU& paths, UserDialogs& dialogs, QWidget* parent)
-    : QDialog(parent), doc_(doc), paths_(paths), dialogs_(dialogs), rows_(kCommandStates), states_(rows_.data()) {
+    : QDialog(parent),
+      doc_(doc.Thread()),
+      paths_(paths),
+      dialogs_(dialogs),
+      ui_(paths, dialogs, this),
+      commands_(doc_, paths, ui_),
+      playback_(doc_),
+      rows_(kCommandStates),
+      states_(rows_.data()) {
   InitResources();
   setObjectName(QStringLiteral("setoraDialog"));
   setWindowIcon(QIcon(QStringLiteral(":/setora/icons/setora.svg")));
@@ -141,16 +110,16 @@ CSetoraWindow::CSetoraWindow(CSetoraDocThread& doc, CAppPathU& paths, UserDialog
   layout()->setMenuBar(menuBar);
 
   handlers_ = {
-      {IDM_NEW, [this] { NewSet(); }},
-      {IDM_OPEN, [this] { OpenSet(); }},
-      {IDM_SAVE, [this] { Save(); }},
-      {IDM_SAVE_AS, [this] { SaveAs(); }},
-      {IDM_SAVE_MELODY, [this] { SaveMelody(); }},
+      {IDM_NEW, [this] { Apply(commands_.New()); }},
+      {IDM_OPEN, [this] { Apply(commands_.Open()); }},
+      {IDM_SAVE, [this] { commands_.Save(); }},
+      {IDM_SAVE_AS, [this] { commands_.SaveAs(); }},
+      {IDM_SAVE_MELODY, [this] { commands_.SaveMelody(list_->SelectedRows()); }},
       {IDM_EXIT, [this] { Exit(); }},
-      {IDM_ADD_MELODY, [this] { AddMelodies(); }},
+      {IDM_ADD_MELODY, [this] { Apply(commands_.AddMelodies(list_->count())); }},
       {IDM_DELETE_MELODY, [this] { DeleteMelodies(); }},
-      {IDM_MELODY_UP, [this] { MoveMelody(true); }},
-      {IDM_MELODY_DOWN, [this] { MoveMelody(false); }},
+      {IDM_MELODY_UP, [this] { Apply(commands_.MoveMelody(list_->SelectedRows(), list_->count(), true)); }},
+      {IDM_MELODY_DOWN, [this] { Apply(commands_.MoveMelody(list_->SelectedRows(), list_->count(), false)); }},
       {IDM_PLAY, [this] { Play(); }},
       {IDM_STOP, [this] { Stop(); }},
       {IDM_HELP, [this] { Help(); }},
@@ -164,26 +133,8 @@ CSetoraWindow::CSetoraWindow(CSetoraDocThread& doc, CAppPathU& paths, UserDialog
 CSetoraWindow::~CSetoraWindow() = default;
 
 void CSetoraWindow::BuildMenu(QMenuBar* bar) {
-  for (const Popup& popup : MenuBar()) {
-    QMenu* menu = bar->addMenu(QString::fromUtf8(popup.title));
-    for (const MenuItem& item : popup.items) {
-      if (item.id == 0) {
-        menu->addSeparator();
-        continue;
-      }
-      auto* action = new QAction(QString::fromUtf8(item.text), this);
-      action->setObjectName(QStringLiteral("cmd%1").arg(item.id));
-      if (!item.key.isEmpty()) {
-        action->setShortcut(item.key);
-        action->setShortcutContext(Qt::WindowShortcut);
-      }
-      menu->addAction(action);
-      addAction(action);  // the shortcuts work while the menus are closed
-      actions_[item.id] = action;
-      states_.BindAction(item.id, action);
-      connect(action, &QAction::triggered, this, [this, id = item.id] { RunCommand(id); });
-    }
-  }
+  actions_ = BuildMenuBarU(bar, this, MenuBar(), [this](int id) { RunCommand(id); });
+  for (const auto& [id, action] : actions_) states_.BindAction(id, action);
 }
 
 QPushButton* CSetoraWindow::AddButton(int id, const char* icon) {
@@ -292,17 +243,10 @@ void CSetoraWindow::Refresh(QWidget* focus) {
   states_.ApplyToDialog(focus, this);
 }
 
-std::string CSetoraWindow::DocumentPath() {
-  std::string path;
-  doc_.Send(SDM_GET_PATH, reinterpret_cast<WPARAM>(&path));
-  return path;
-}
-
 void CSetoraWindow::UpdateTitle() {
-  const QString name = QFileInfo(QString::fromStdString(DocumentPath())).fileName();
-  const bool modified = doc_.Send(SDM_IS_MODIFIED) != 0;
-  setWindowTitle(
-      QStringLiteral("%1 - %2%3").arg(SetoraStrings::Title(), name, modified ? QStringLiteral(" *") : QString()));
+  const QString name = QFileInfo(QString::fromStdString(doc_.Path())).fileName();
+  setWindowTitle(QStringLiteral("%1 - %2%3").arg(SetoraStrings::Title(), name,
+                                                 doc_.IsModified() ? QStringLiteral(" *") : QString()));
 }
 
 void CSetoraWindow::UpdateSizes() {
@@ -311,20 +255,14 @@ void CSetoraWindow::UpdateSizes() {
 }
 
 void CSetoraWindow::ApplySelectionRules() {
-  const std::vector<int> rows = list_->SelectedRows();
-  const bool one = rows.size() == 1;
-  const bool idle = !playing_;
-  const int last = list_->count() - 1;
-  states_.SetState(IDM_SAVE_MELODY, one);
-  states_.SetState(IDM_DELETE_MELODY, idle && !rows.empty());
-  states_.SetState(IDM_PLAY, idle && one);
-  states_.SetState(IDM_MELODY_UP, idle && one && rows.front() > 0);
-  states_.SetState(IDM_MELODY_DOWN, idle && one && rows.front() < last);
+  for (const SetCommandState& state : SetCommandRules::States(list_->SelectedRows(), list_->count(), IsPlaying())) {
+    states_.SetState(state.id, state.enabled);
+  }
 }
 
 void CSetoraWindow::OnSelectionChanged() {
   // Playback belongs to the melody that was selected when it started.
-  if (playing_) Stop();
+  if (IsPlaying()) Stop();
   ApplySelectionRules();
   Refresh(nullptr);
 }
@@ -332,134 +270,49 @@ void CSetoraWindow::OnSelectionChanged() {
 // --- The list -----------------------------------------------------------
 
 void CSetoraWindow::LoadMelody(int row, bool append) {
-  CStringU name;
-  LONG notes = 0;
-  doc_.Send(SDM_GET_NAME, reinterpret_cast<WPARAM>(&name), row);
-  doc_.Send(SDM_GET_NOTE_COUNT, reinterpret_cast<WPARAM>(&notes), row);
+  const QString name = FromCString(doc_.Name(row));
+  const LONG notes = doc_.NoteCount(row);
   const QSignalBlocker block(list_);
   if (append) {
-    list_->Append(FromCString(name), notes);
+    list_->Append(name, notes);
   } else {
-    list_->Replace(row, FromCString(name), notes);
+    list_->Replace(row, name, notes);
   }
 }
 
-void CSetoraWindow::RebuildList() {
+void CSetoraWindow::Apply(const SetListChange& change) {
   {
     const QSignalBlocker block(list_);
-    list_->clear();
-  }
-  LONG count = 0;
-  doc_.Send(SDM_GET_COUNT, reinterpret_cast<WPARAM>(&count));
-  for (LONG row = 0; row < count; ++row) LoadMelody(row, true);
-}
-
-// --- Document commands --------------------------------------------------
-
-void CSetoraWindow::ShowError(const QString& text) {
-  dialogs_.MessageBox(this, text, SetoraStrings::Title(), MB_OK | MB_ICONERROR);
-}
-
-bool CSetoraWindow::ConfirmDiscard() {
-  if (doc_.Send(SDM_IS_MODIFIED) == 0) return true;
-  const int answer = dialogs_.MessageBox(this, QString::fromUtf8(SetoraStrings::kSaveQuestion), SetoraStrings::Title(),
-                                         MB_YESNOCANCEL | MB_ICONQUESTION);
-  if (answer == IDCANCEL) return false;
-  // Yes goes on only when the set was really saved: a cancelled save dialog
-  // or a failed save keeps the changes on screen.
-  return answer != IDYES || Save();
-}
-
-void CSetoraWindow::NewSet() {
-  if (!ConfirmDiscard()) return;
-  const std::string name = nv::Utf8ToAnsi(SetoraStrings::kNewSetName);
-  if (doc_.Send(SDM_NEW, 0, reinterpret_cast<LPARAM>(name.c_str())) == 0) {
-    ShowError(QString::fromUtf8(SetoraStrings::kNewFailed));
-    return;
-  }
-  RebuildList();
-  hasFile_ = false;
-  ApplySelectionRules();
-  focus_ = Button(IDM_ADD_MELODY);
-}
-
-void CSetoraWindow::OpenSet() {
-  if (!ConfirmDiscard()) return;
-  const QString path = dialogs_.OpenFileName(this, SetFiles(paths_));
-  if (path.isEmpty()) return;
-  paths_.SetWorkDir(FolderOf(path));
-
-  const QByteArray encoded = QFile::encodeName(path);
-  CStringU error;
-  if (doc_.Send(SDM_OPEN, reinterpret_cast<WPARAM>(&error), reinterpret_cast<LPARAM>(encoded.constData())) == 0) {
-    ShowError(FromCString(error));
-    // A set that failed while its melodies were read stays in the document
-    // with what could be read; show that, and let Save ask for a name rather
-    // than write over the damaged file.
-    if (DocumentPath() == encoded.toStdString()) {
-      RebuildList();
-      hasFile_ = false;
-      if (list_->count() > 0) list_->SelectOnly(0);
-      ApplySelectionRules();
+    if (change.rebuild) {
+      list_->clear();
+      const LONG count = doc_.Count();
+      for (LONG row = 0; row < count; ++row) LoadMelody(row, true);
     }
-    return;
+    for (int row : change.removed) delete list_->takeItem(row);
+    if (!change.removed.empty()) list_->RenumberFrom(change.removed.back());
   }
-  RebuildList();
-  if (list_->count() > 0) list_->SelectOnly(0);
-  list_->scrollToTop();
-  hasFile_ = true;
+  for (int row : change.reloaded) LoadMelody(row, false);
+  for (int i = 0; i < change.appended; ++i) LoadMelody(list_->count(), true);
+  if (change.select >= 0 && change.select < list_->count()) list_->SelectOnly(change.select);
+  if (change.scrollToTop) list_->scrollToTop();
   ApplySelectionRules();
-  focus_ = list_;
-}
-
-bool CSetoraWindow::Save() {
-  QByteArray encoded;
-  if (!hasFile_) {
-    FileDialogRequest request = SetFiles(paths_);
-    request.initialName = QFileInfo(QString::fromStdString(DocumentPath())).fileName();
-    const QString path = dialogs_.SaveFileName(this, request);
-    if (path.isEmpty()) return false;
-    paths_.SetWorkDir(FolderOf(path));
-    encoded = QFile::encodeName(path);
-  }
-  CStringU error;
-  const LPARAM target = encoded.isNull() ? 0 : reinterpret_cast<LPARAM>(encoded.constData());
-  if (doc_.Send(SDM_SAVE, reinterpret_cast<WPARAM>(&error), target) == 0) {
-    ShowError(FromCString(error));
-    return false;
-  }
-  hasFile_ = true;
-  return true;
-}
-
-void CSetoraWindow::SaveAs() {
-  const bool hadFile = std::exchange(hasFile_, false);
-  if (!Save()) hasFile_ = hadFile;
-}
-
-void CSetoraWindow::SaveMelody() {
-  const std::vector<int> rows = list_->SelectedRows();
-  if (rows.size() != 1) return;
-  const int row = rows.front();
-  FileDialogRequest request = MelodyFiles(paths_);
-  // A name may hold characters a file name cannot.
-  QString name = list_->Name(row);
-  name.replace(QLatin1Char('/'), QLatin1Char('_'));
-  request.initialName = name;
-  const QString path = dialogs_.SaveFileName(this, request);
-  if (path.isEmpty()) return;
-
-  const QByteArray encoded = QFile::encodeName(path);
-  const SaveMelodyBlock block{row, encoded.constData()};
-  CStringU error;
-  if (doc_.Send(SDM_SAVE_MELODY, reinterpret_cast<WPARAM>(&error), reinterpret_cast<LPARAM>(&block)) == 0) {
-    ShowError(FromCString(error));
+  switch (change.focus) {
+    case SetListChange::Focus::kKeep:
+      break;
+    case SetListChange::Focus::kList:
+      focus_ = list_;
+      break;
+    case SetListChange::Focus::kAddButton:
+      focus_ = Button(IDM_ADD_MELODY);
+      break;
   }
 }
+
+// --- Commands -----------------------------------------------------------
 
 void CSetoraWindow::Exit() {
-  if (!ConfirmDiscard()) return;
-  if (playing_) Stop();
+  if (!commands_.ConfirmDiscard()) return;
+  if (IsPlaying()) Stop();
   closing_ = true;
   QDialog::done(QDialog::Accepted);
 }
@@ -476,97 +329,32 @@ void CSetoraWindow::keyPressEvent(QKeyEvent* event) {
   QDialog::keyPressEvent(event);
 }
 
-// --- Melody commands ----------------------------------------------------
-
-void CSetoraWindow::AddMelodies() {
-  const QStringList files = dialogs_.OpenFileNames(this, MelodyFiles(paths_));
-  if (files.isEmpty()) return;
-  paths_.SetWorkDir(FolderOf(files.front()));
-
-  CWaitCursorU wait;
-  for (const QString& file : files) {
-    const QByteArray encoded = QFile::encodeName(file);
-    CStringU error;
-    if (doc_.Send(SDM_ADD_MELODY, reinterpret_cast<WPARAM>(&error), reinterpret_cast<LPARAM>(encoded.constData())) ==
-        0) {
-      // The files before this one stay in the set and in the list.
-      ShowError(FromCString(error));
-      break;
-    }
-    LoadMelody(list_->count(), true);
-    list_->SelectOnly(list_->count() - 1);
-  }
-  ApplySelectionRules();
-  focus_ = list_;
-}
-
 void CSetoraWindow::DeleteMelodies() {
   std::vector<int> rows;
   try {
     rows = list_->SelectedRows();
   } catch (const std::bad_alloc&) {
-    ShowError(QString::fromUtf8(SetoraStrings::kNoMemory));
+    ui_.ShowError(nv::Utf8ToWide(SetoraStrings::kNoMemory));
     return;
   }
-  if (rows.empty()) return;
-  if (dialogs_.MessageBox(this, QString::fromUtf8(SetoraStrings::kDeleteQuestion), SetoraStrings::Title(),
-                          MB_YESNO | MB_ICONQUESTION) != IDYES) {
-    return;
-  }
-
-  {
-    // From the highest index down, so the lower indices stay valid.
-    const QSignalBlocker block(list_);
-    for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
-      if (doc_.Send(SDM_DELETE, 0, *it) != 0) delete list_->takeItem(*it);
-    }
-  }
-  const int first = rows.front();
-  list_->RenumberFrom(first);
-  const int count = list_->count();
-  if (count == 0) {
-    focus_ = Button(IDM_ADD_MELODY);
-  } else {
-    list_->SelectOnly(std::min(first, count - 1));
-    focus_ = list_;
-  }
-  ApplySelectionRules();
-}
-
-void CSetoraWindow::MoveMelody(bool up) {
-  const std::vector<int> rows = list_->SelectedRows();
-  if (rows.size() != 1) return;
-  const int row = rows.front();
-  const int other = up ? row - 1 : row + 1;
-  if (other < 0 || other >= list_->count()) return;
-  if (doc_.Send(up ? SDM_MOVE_UP : SDM_MOVE_DOWN, 0, row) == 0) return;
-  LoadMelody(row, false);
-  LoadMelody(other, false);
-  list_->SelectOnly(other);
-  ApplySelectionRules();
-  focus_ = list_;
+  Apply(commands_.DeleteMelodies(rows, list_->count()));
 }
 
 void CSetoraWindow::Play() {
   const std::vector<int> rows = list_->SelectedRows();
   if (rows.size() != 1) return;
   CStringU error;
-  if (doc_.Send(SDM_PLAY, reinterpret_cast<WPARAM>(&error), rows.front()) == 0) {
-    if (!error.IsEmpty()) ShowError(FromCString(error));
+  if (!playback_.Start(rows.front(), error)) {
+    if (!error.IsEmpty()) ui_.ShowError(std::u16string(error.View()));
     return;
   }
-  playing_ = true;
-  playingIndex_ = rows.front();
   playTimer_.start();
-  for (int id : kIdleCommands) states_.SetState(id, false);
-  states_.SetState(IDM_STOP, true);
+  ApplySelectionRules();
   focus_ = Button(IDM_STOP);
 }
 
 void CSetoraWindow::PollPlayback() {
-  if (!playing_) return;
-  LONG stopped = 1;
-  if (doc_.Send(SDM_IS_STOPPED, reinterpret_cast<WPARAM>(&stopped), playingIndex_) != 0 && stopped == 0) return;
+  if (!playback_.Poll()) return;
   // The Stop button goes grey; the focus moves to Play rather than nowhere.
   const bool onStop = Button(IDM_STOP)->hasFocus();
   EndPlayback();
@@ -574,28 +362,20 @@ void CSetoraWindow::PollPlayback() {
 }
 
 void CSetoraWindow::Stop() {
-  if (!playing_) return;
-  doc_.Send(SDM_STOP, 0, playingIndex_);
-  CWaitCursorU wait;
-  QElapsedTimer waited;
-  waited.start();
-  for (;;) {
-    LONG stopped = 1;
-    if (doc_.Send(SDM_IS_STOPPED, reinterpret_cast<WPARAM>(&stopped), playingIndex_) == 0 || stopped != 0) break;
-    // The playback timer keeps watching a melody that will not fall silent.
-    if (waited.elapsed() > kStopWaitMs) return;
-    QThread::msleep(50);
+  if (!IsPlaying()) return;
+  bool stopped = false;
+  {
+    CWaitCursorU wait;
+    stopped = playback_.Stop();
   }
+  // The playback timer keeps watching a melody that will not fall silent.
+  if (!stopped) return;
   EndPlayback();
   focus_ = Button(IDM_PLAY);
 }
 
 void CSetoraWindow::EndPlayback() {
   playTimer_.stop();
-  playing_ = false;
-  playingIndex_ = -1;
-  for (int id : {IDM_NEW, IDM_OPEN, IDM_ADD_MELODY}) states_.SetState(id, true);
-  states_.SetState(IDM_STOP, false);
   ApplySelectionRules();
 }
 

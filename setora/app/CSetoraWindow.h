@@ -1,6 +1,8 @@
 // The set editor's window: one dialog with the melody list, the set and
-// block size displays, the command buttons and the menu. Every command turns
-// into document-thread requests; afterwards the title, the displays and the
+// block size displays, the command buttons and the menu. The document
+// commands, the command rules and the playing state live in core classes;
+// the window asks the user what they need and applies the list changes
+// they answer with. After each command the title, the displays and the
 // enabled states of buttons and menu items are refreshed together from the
 // command-state table.
 //
@@ -18,6 +20,10 @@
 #include <vector>
 
 #include "CCommandStatesU.h"
+#include "CSetCommandsDialogs.h"
+#include "CSetDocumentCommands.h"
+#include "CSetPlayback.h"
+#include "SetDocClient.h"
 #include "platform/Types.h"
 
 class CAppPathU;
@@ -37,9 +43,6 @@ class CSetoraWindow : public QDialog {
   static constexpr std::size_t kCommandRows = 14;
   // How often a playing melody is asked whether it has ended.
   static constexpr int kPlayPollMs = 250;
-  // The longest Stop waits for the melody to fall silent; the playback timer
-  // goes on watching one that takes longer.
-  static constexpr int kStopWaitMs = 10000;
 
   // The document thread must run and hold a document.
   CSetoraWindow(CSetoraDocThread& doc, CAppPathU& paths, UserDialogs& dialogs, QWidget* parent = nullptr);
@@ -60,8 +63,8 @@ class CSetoraWindow : public QDialog {
   // The dialog button of a command; null for a command without one.
   QPushButton* Button(int id) const;
   CMelodyList* List() const { return list_; }
-  bool IsPlaying() const { return playing_; }
-  bool HasFile() const { return hasFile_; }
+  bool IsPlaying() const { return playback_.IsPlaying(); }
+  bool HasFile() const { return commands_.HasFile(); }
 
  protected:
   // The close box: Exit, which asks about unsaved changes first.
@@ -83,31 +86,23 @@ class CSetoraWindow : public QDialog {
   // Melody row of the document into the list, as a new last item or into
   // the item of that row.
   void LoadMelody(int row, bool append);
-  // One item per melody of the document, in order, nothing selected.
-  void RebuildList();
+  // Makes the list follow a document command, then the command rules.
+  void Apply(const SetListChange& change);
 
-  std::string DocumentPath();
-  void ShowError(const QString& text);
-  bool ConfirmDiscard();
-
-  void NewSet();
-  void OpenSet();
-  bool Save();
-  void SaveAs();
-  void SaveMelody();
   void Exit();
-  void AddMelodies();
   void DeleteMelodies();
-  void MoveMelody(bool up);
   void Play();
   void Stop();
   void EndPlayback();
   void Help();
   void About();
 
-  CSetoraDocThread& doc_;
+  SetDocClient doc_;
   CAppPathU& paths_;
   UserDialogs& dialogs_;
+  CSetCommandsDialogs ui_;
+  CSetDocumentCommands commands_;
+  CSetPlayback playback_;
   std::array<CommandState, kCommandRows> rows_;
   CCommandStatesU states_;
   std::map<int, QAction*> actions_;
@@ -119,8 +114,5 @@ class CSetoraWindow : public QDialog {
   QTimer playTimer_;
 
   QWidget* focus_ = nullptr;  // where a command wants the focus afterwards
-  bool hasFile_ = false;
-  bool playing_ = false;
-  int playingIndex_ = -1;
   bool closing_ = false;
 };

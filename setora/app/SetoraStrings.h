@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include "CSetDocumentCommands.h"
 #include "SetoraIds.h"
 
 class SetoraStrings {
@@ -15,9 +16,8 @@ class SetoraStrings {
   static QString Title() { return Text(IDS_APP_TITLE); }
 
   // Texts of the window's own questions and errors.
-  static constexpr const char* kNewSetName = "Новый набор.sto";
+  static constexpr const char* kNewSetName = CSetDocumentCommands::kNewSetName;
   static constexpr const char* kSaveQuestion = "Набор мелодий не сохранен.\nСохранить ?";
   static constexpr const char* kDeleteQuestion = "Удалить мелодию (мелодии) из набора ?";
-  static constexpr const char* kNewFailed = "Ошибка при создании нового документа";
   static constexpr const char* kNoMemory = "Ошибка при выделении памяти";
 };
