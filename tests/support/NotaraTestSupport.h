@@ -1,6 +1,6 @@
-// What the editor's tests share: the real Sonvox module registered in the
-// test's private registry, sound going to ALSA's null device, and user
-// dialogs that answer from a script instead of waiting for a user.
+// What the programs' window tests share: the real Sonvox module registered
+// in the test's private registry, sound going to ALSA's null device, and
+// user dialogs that answer from a script instead of waiting for a user.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "SonvoxTestSupport.h"
 #include "TempDir.h"
 #include "UserDialogs.h"
 #include "platform/Library.h"
@@ -22,26 +23,7 @@
 
 namespace notaratest {
 
-// Registers Sonvox from the program folder and sends its sound to the null PCM.
-inline void PrepareSonvox() {
-  std::string dir = nvtest::BinDir();
-  if (dir.empty()) dir = std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "bin";
-  const std::string path = dir + "/" + SONVOX_MODULE;
-  HMODULE module = LoadLibrary(path.c_str());
-  ASSERT_NE(nullptr, module) << path;
-  auto reg = reinterpret_cast<LPFNREGISTERSERVER>(GetProcAddress(module, "DllRegisterServer"));
-  ASSERT_NE(nullptr, reg);
-  ASSERT_EQ(S_OK, reg());
-  FreeLibrary(module);
-
-  HKEY key = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyEx(HKEY_CURRENT_USER, "Software\\N&V\\Sonvox", 0, nullptr,
-                                          REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr));
-  const char device[] = "null";
-  EXPECT_EQ(ERROR_SUCCESS,
-            RegSetValueEx(key, "AudioDevice", 0, REG_SZ, reinterpret_cast<const BYTE*>(device), sizeof(device)));
-  RegCloseKey(key);
-}
+using nvtest::PrepareSonvox;
 
 // Answers message boxes and file dialogs from queues and records what was asked.
 class ScriptedDialogs : public UserDialogs {

@@ -15,25 +15,47 @@
 #include "common/ObjectFactory.h"
 #include "platform/Com.h"
 #include "platform/Library.h"
+#include "platform/Registry.h"
 #include "sonvox/Sonvox.h"
 
 namespace nvtest {
+
+// The Sonvox module of the program folder (NV_BIN_DIR, or the folder beside
+// the tests' own).
+inline std::string SonvoxModulePath() {
+  std::string dir = BinDir();
+  if (dir.empty()) dir = std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "bin";
+  return dir + "/" + SONVOX_MODULE;
+}
+
+// Registers Sonvox in the test's private registry.
+inline void RegisterSonvox() {
+  const std::string path = SonvoxModulePath();
+  HMODULE module = LoadLibrary(path.c_str());
+  ASSERT_NE(nullptr, module) << path;
+  auto reg = reinterpret_cast<LPFNREGISTERSERVER>(GetProcAddress(module, "DllRegisterServer"));
+  EXPECT_EQ(S_OK, reg ? reg() : E_FAIL);
+  FreeLibrary(module);
+}
+
+// Registers Sonvox and sends its sound to ALSA's null device.
+inline void PrepareSonvox() {
+  RegisterSonvox();
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyEx(HKEY_CURRENT_USER, "Software\\N&V\\Sonvox", 0, nullptr,
+                                          REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+  const char device[] = "null";
+  EXPECT_EQ(ERROR_SUCCESS,
+            RegSetValueEx(key, "AudioDevice", 0, REG_SZ, reinterpret_cast<const BYTE*>(device), sizeof(device)));
+  RegCloseKey(key);
+}
 
 // Enters the multithreaded apartment and registers Sonvox for this process.
 class SonvoxSession {
  public:
   SonvoxSession() {
     EXPECT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
-    std::string dir = BinDir();
-    // Without NV_BIN_DIR, the program folder beside the tests' own.
-    if (dir.empty()) dir = std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "bin";
-    std::string path = dir + "/" + SONVOX_MODULE;
-    HMODULE module = LoadLibrary(path.c_str());
-    EXPECT_NE(nullptr, module) << path;
-    if (!module) return;
-    auto reg = reinterpret_cast<LPFNREGISTERSERVER>(GetProcAddress(module, "DllRegisterServer"));
-    EXPECT_EQ(S_OK, reg ? reg() : E_FAIL);
-    FreeLibrary(module);
+    RegisterSonvox();
   }
   ~SonvoxSession() { CoUninitialize(); }
 };
