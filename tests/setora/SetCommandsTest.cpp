@@ -269,7 +269,8 @@ TEST_F(SetCommandsTest, TheUnsavedChangesQuestionGoesOnOnlyWhenNothingIsLost) {
     ui_.saveAnswers = {row.answer};
     ui_.paths = {row.chosenPath};
     ui_.errors.clear();
-    EXPECT_EQ(row.goesOn, commands_.ConfirmDiscard()) << static_cast<int>(row.answer) << " " << row.chosenPath;
+    CSetDocumentCommands commands(client_, paths_, ui_);  // a set without a file: Yes asks for a name
+    EXPECT_EQ(row.goesOn, commands.ConfirmDiscard()) << static_cast<int>(row.answer) << " " << row.chosenPath;
     EXPECT_EQ(row.saves, static_cast<int>(doc_.saves.size()));
     EXPECT_EQ(row.saveFails ? 1u : 0u, ui_.errors.size());
   }
