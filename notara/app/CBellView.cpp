@@ -277,9 +277,7 @@ void CBellView::WatchPlayback() {
 }
 
 void CBellView::CheckPlaybackEnded() {
-  LONG playing = 0;
-  doc_.Send(DOCM_IS_PLAYING, reinterpret_cast<WPARAM>(&playing));
-  if (playing != 0) return;
+  if (doc_.IsPlaying()) return;
   playWatch_.stop();
   emit StatesChanged();
 }
