@@ -23,7 +23,9 @@ HRESULT CNote::Initialize() {
 
 void CNote::FinalRelease() {
   if (thread_ != nullptr) {
-    SetEvent(stopEvent_);
+    // The stop event is the whole process's: signalled only to end this
+    // note's own thread, never a note that another melody is sounding.
+    if (WaitForSingleObject(thread_, 0) == WAIT_TIMEOUT) SetEvent(stopEvent_);
     WaitForSingleObject(thread_, INFINITE);
     CloseHandle(thread_);
     thread_ = nullptr;

@@ -156,6 +156,7 @@ TEST(WaveOut, PlaysInRealTimeAndCapturesExactBytes) {
   EXPECT_LT(Seconds(Clock::now() - start), 10.0);
   EXPECT_EQ(recorder.done, (std::vector<WAVEHDR*>{&a, &b}));
   ASSERT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
+  WaveOutReleaseStreams();
 
   std::vector<uint8_t> expected = first;
   expected.insert(expected.end(), second.begin(), second.end());
