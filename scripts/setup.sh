@@ -11,6 +11,7 @@ packages=(
   xvfb xauth
   python3-mido
   fp-utils libchm-dev
+  pipewire pipewire-bin pipewire-alsa wireplumber dbus
 )
 
 missing=()
