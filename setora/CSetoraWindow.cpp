@@ -7,6 +7,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -25,6 +26,7 @@
 #include "SetoraIds.h"
 #include "SetoraMessages.h"
 #include "SetoraStrings.h"
+#include "SoundNotice.h"
 #include "UserDialogs.h"
 #include "common/CAppPathU.h"
 #include "common/CStringU.h"
@@ -251,6 +253,12 @@ void CSetoraWindow::BuildControls() {
     grid->addWidget(button, i / 4, i % 4);
   }
   right->addWidget(controlBox);
+  // Shown from the first playback in silence on (no sound device).
+  soundNotice_ = new QLabel(this);
+  soundNotice_->setObjectName(QStringLiteral("soundNotice"));
+  soundNotice_->setWordWrap(true);
+  soundNotice_->hide();
+  right->addWidget(soundNotice_);
   right->addStretch(1);
 
   auto* body = new QHBoxLayout(this);
@@ -554,6 +562,10 @@ void CSetoraWindow::Play() {
   if (doc_.Send(SDM_PLAY, reinterpret_cast<WPARAM>(&error), rows.front()) == 0) {
     if (!error.IsEmpty()) ShowError(FromCString(error));
     return;
+  }
+  if (const QString notice = SoundNotice::Text(); !notice.isEmpty() && soundNotice_->isHidden()) {
+    soundNotice_->setText(notice);
+    soundNotice_->show();
   }
   playing_ = true;
   playingIndex_ = rows.front();
