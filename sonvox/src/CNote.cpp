@@ -59,7 +59,12 @@ HRESULT CNote::SetPitch(SHORT value) {
 }
 
 HRESULT CNote::SetDuration(SHORT value) {
-  return Edit([&] { duration_ = static_cast<BYTE>(value); });
+  return RunUnlessBusy(busy_, [&]() -> HRESULT {
+    // A code above the sixteenth has no length: refused, the note unchanged.
+    if (static_cast<BYTE>(value) > kShortestDuration) return E_INVALIDARG;
+    duration_ = static_cast<BYTE>(value);
+    return S_OK;
+  });
 }
 
 HRESULT CNote::SetFlags(SHORT value) {
