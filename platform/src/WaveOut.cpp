@@ -184,29 +184,42 @@ MMRESULT waveOutOpen(HWAVEOUT* out, UINT device, const WAVEFORMATEX* format, DWO
   if (kind != CALLBACK_NULL && !callback) return MMSYSERR_INVALFLAG;
   if (!IsSupportedFormat(*format)) return WAVERR_BADFORMAT;
   try {
-    const std::string pcmName = ChosenPcm();
-    const std::string key = StreamKey(pcmName, *format);
-    const HWAVEOUT handle = Devices().NewHandle();
+    // Opened straight away rather than probed first: on a sound server a
+    // probe's open and close cost more than the note's start may wait.
+    const std::string configured = ConfiguredPcm();
     const WaveOutDevice::Callback notify{kind, callback, instance};
-    if (!query) {
-      if (std::shared_ptr<WaveOutDevice> kept = WaveOutStreamPool::Instance().Take(key, handle, notify)) {
-        Devices().Add(handle, DeviceTable::Open{std::move(kept), key});
-        *out = handle;
-        return MMSYSERR_NOERROR;
+    const HWAVEOUT handle = Devices().NewHandle();
+    std::string pcmName = configured.empty() ? kDefaultPcm : configured;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      const std::string key = StreamKey(pcmName, *format);
+      if (!query) {
+        if (std::shared_ptr<WaveOutDevice> kept = WaveOutStreamPool::Instance().Take(key, handle, notify)) {
+          Devices().Add(handle, DeviceTable::Open{std::move(kept), key});
+          *out = handle;
+          return MMSYSERR_NOERROR;
+        }
       }
+      bool badFormat = false;
+      std::unique_ptr<WaveOutAlsaPcm> pcm = WaveOutAlsaPcm::Open(pcmName, format->nChannels, format->wBitsPerSample,
+                                                                 format->nSamplesPerSec, &badFormat);
+      if (!pcm) {
+        if (badFormat) return WAVERR_BADFORMAT;
+        // Nothing configured and no default device: silence in real time.
+        if (!configured.empty() || pcmName == kSilentPcm) return MMSYSERR_NODRIVER;
+        silentFallbackUsed = true;
+        pcmName = kSilentPcm;
+        continue;
+      }
+      if (query) return MMSYSERR_NOERROR;
+      auto opened = std::make_shared<WaveOutDevice>(std::move(pcm), *format);
+      const MMRESULT started = opened->Start();
+      if (started != MMSYSERR_NOERROR) return started;
+      Devices().Add(handle, DeviceTable::Open{opened, key});
+      *out = handle;
+      opened->Attach(handle, notify);
+      return MMSYSERR_NOERROR;
     }
-    bool badFormat = false;
-    std::unique_ptr<WaveOutAlsaPcm> pcm =
-        WaveOutAlsaPcm::Open(pcmName, format->nChannels, format->wBitsPerSample, format->nSamplesPerSec, &badFormat);
-    if (!pcm) return badFormat ? WAVERR_BADFORMAT : MMSYSERR_NODRIVER;
-    if (query) return MMSYSERR_NOERROR;
-    auto opened = std::make_shared<WaveOutDevice>(std::move(pcm), *format);
-    const MMRESULT started = opened->Start();
-    if (started != MMSYSERR_NOERROR) return started;
-    Devices().Add(handle, DeviceTable::Open{opened, key});
-    *out = handle;
-    opened->Attach(handle, notify);
-    return MMSYSERR_NOERROR;
+    return MMSYSERR_NODRIVER;
   } catch (const std::bad_alloc&) {
     return MMSYSERR_NOMEM;
   }

@@ -1,5 +1,8 @@
 #include "WaveOutDevice.h"
 
+#include <pthread.h>
+#include <sched.h>
+
 #include <algorithm>
 #include <new>
 #include <system_error>
@@ -20,7 +23,7 @@ WaveOutDevice::WaveOutDevice(std::unique_ptr<WaveOutPcm> pcm, const WAVEFORMATEX
     : pcm_(std::move(pcm)),
       rate_(format.nSamplesPerSec),
       frameBytes_(format.nBlockAlign),
-      lead_(format.nSamplesPerSec / 10),
+      lead_(format.nSamplesPerSec / 5),
       step_(std::max<uint64_t>(1, format.nSamplesPerSec / 100)),
       maxLatency_(pcm_->Capacity() + format.nSamplesPerSec / 2),
       origin_(Clock::now()) {}
@@ -156,6 +159,12 @@ void WaveOutDevice::Close() {
 }
 
 void WaveOutDevice::Run() {
+  // The feeder keeps the device from running dry: at real-time priority
+  // where the system allows it (best effort; refused for most users), so
+  // that a busy machine does not starve it.
+  sched_param param{};
+  param.sched_priority = 10;
+  pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
   std::unique_lock<std::mutex> lock(mutex_);
   std::vector<WAVEHDR*> done;
   while (!closing_) {
