@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <mutex>
@@ -230,7 +230,8 @@ void BM_MelodyTiming(benchmark::State& state) {
       const double gap =
           std::chrono::duration<double>(stamps[i + 1].second - stamps[i].second).count() - lengths[stamps[i].first];
       worstGap = std::max(worstGap, gap);
-      if (gap > 0.05 && std::getenv("NV_BENCH_VERBOSE")) std::fprintf(stderr, "gap %.1f ms after note %zu\n", gap * 1000, i);
+      if (gap > 0.05 && std::getenv("NV_BENCH_VERBOSE"))
+        std::fprintf(stderr, "gap %.1f ms after note %zu\n", gap * 1000, i);
       gapSum += gap;
       ++gapCount;
     }

@@ -200,8 +200,8 @@ MMRESULT waveOutOpen(HWAVEOUT* out, UINT device, const WAVEFORMATEX* format, DWO
         }
       }
       bool badFormat = false;
-      std::unique_ptr<WaveOutAlsaPcm> pcm = WaveOutAlsaPcm::Open(pcmName, format->nChannels, format->wBitsPerSample,
-                                                                 format->nSamplesPerSec, &badFormat);
+      std::unique_ptr<WaveOutAlsaPcm> pcm =
+          WaveOutAlsaPcm::Open(pcmName, format->nChannels, format->wBitsPerSample, format->nSamplesPerSec, &badFormat);
       if (!pcm) {
         if (badFormat) return WAVERR_BADFORMAT;
         // Nothing configured and no default device: silence in real time.

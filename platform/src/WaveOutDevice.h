@@ -108,7 +108,7 @@ class WaveOutDevice {
   Callback callback_{CALLBACK_NULL, 0, 0};
   HWAVEOUT handle_ = nullptr;
   bool attached_ = false;
-  bool notifying_ = false;          // the thread is inside callbacks
+  bool notifying_ = false;                                    // the thread is inside callbacks
   Clock::time_point lingerUntil_ = Clock::time_point::max();  // while detached: when the PCM closes
   std::deque<Entry> queue_;
   uint64_t lineEnd_ = 0;  // end of the last header placed

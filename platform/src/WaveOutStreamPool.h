@@ -25,8 +25,7 @@ class WaveOutStreamPool {
 
   // A kept stream for `key` now attached to handle and callback (WOM_OPEN
   // reported), or null when none is kept.
-  std::shared_ptr<WaveOutDevice> Take(const std::string& key, HWAVEOUT handle,
-                                      const WaveOutDevice::Callback& callback);
+  std::shared_ptr<WaveOutDevice> Take(const std::string& key, HWAVEOUT handle, const WaveOutDevice::Callback& callback);
   // Detaches `stream` from its handle (WOM_CLOSE reported) and keeps it
   // under `key`. Streams that have closed after lingering are let go.
   void Keep(const std::string& key, std::shared_ptr<WaveOutDevice> stream);

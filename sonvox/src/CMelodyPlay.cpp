@@ -135,8 +135,8 @@ void CMelody::PlayRange(const PlaybackStart& start, Turn (&turns)[2]) {
     if (!turn.note) return false;
     turn.note->PrepareSound(start.sample);
     // Every note of a melody is a CNote made by the melody itself.
-    turn.playing = SUCCEEDED(
-        static_cast<CNote*>(turn.note.get())->PlayInSequence(turn.started, turn.finished, start.sample));
+    turn.playing =
+        SUCCEEDED(static_cast<CNote*>(turn.note.get())->PlayInSequence(turn.started, turn.finished, start.sample));
     if (turn.playing) WaitForSingleObject(turn.started, INFINITE);
     return true;
   };

@@ -268,10 +268,10 @@ void CSample::WriteNew(HWAVEOUT device) {
     buffer.header.lpData = reinterpret_cast<LPSTR>(buffer.bytes.data());
     buffer.header.dwBufferLength = static_cast<DWORD>(buffer.bytes.size());
     if (waveOutPrepareHeader(device, &buffer.header, sizeof buffer.header) != MMSYSERR_NOERROR) {
-      buffer.header.dwFlags = WHDR_DONE;
+      buffer.refused = true;
     } else if (waveOutWrite(device, &buffer.header, sizeof buffer.header) != MMSYSERR_NOERROR) {
       waveOutUnprepareHeader(device, &buffer.header, sizeof buffer.header);
-      buffer.header.dwFlags = WHDR_DONE;
+      buffer.refused = true;
     }
   }
 }
@@ -281,9 +281,14 @@ bool CSample::RetireDone(HWAVEOUT device, HANDLE* lastFinished) {
     HANDLE finished = nullptr;
     {
       std::lock_guard<std::mutex> hold(queueLock_);
-      if (queue_.empty() || !(queue_.front().header.dwFlags & WHDR_DONE)) return false;
+      if (queue_.empty() || !queue_.front().written) return false;
       Buffer& front = queue_.front();
-      waveOutUnprepareHeader(device, &front.header, sizeof front.header);
+      // The header's state belongs to the device until it is done; asking
+      // the device (which refuses while the header is queued) reads it
+      // under the device's own lock.
+      if (!front.refused && waveOutUnprepareHeader(device, &front.header, sizeof front.header) != MMSYSERR_NOERROR) {
+        return false;
+      }
       finished = front.finished;
       queue_.pop_front();
       if (queue_.empty()) {

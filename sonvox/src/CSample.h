@@ -72,7 +72,8 @@ class CSample : public CObjectBase<CSample>, public ISupportErrorInfo, public IS
     std::vector<BYTE> bytes;
     HANDLE finished;  // may be null
     WAVEHDR header{};
-    bool written = false;
+    bool written = false;  // handed to the device
+    bool refused = false;  // the device would not take it: over at once
   };
   struct ThreadStart;
   static DWORD WINAPI PlaybackThread(LPVOID parameter);

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "ModelTestSupport.h"
-#include "SampleTestSupport.h"
 #include "NoteTables.h"
+#include "SampleTestSupport.h"
 #include "SoundTestSupport.h"
 #include "TempDir.h"
 #include "platform/Kernel.h"

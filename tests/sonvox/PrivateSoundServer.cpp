@@ -43,7 +43,8 @@ std::vector<uint8_t> ReadAll(const std::string& path) {
 std::vector<uint8_t> WavData(const std::vector<uint8_t>& file) {
   size_t at = 12;
   while (at + 8 <= file.size()) {
-    const uint32_t size = file[at + 4] | file[at + 5] << 8 | file[at + 6] << 16 | static_cast<uint32_t>(file[at + 7]) << 24;
+    const uint32_t size =
+        file[at + 4] | file[at + 5] << 8 | file[at + 6] << 16 | static_cast<uint32_t>(file[at + 7]) << 24;
     if (std::equal(file.begin() + at, file.begin() + at + 4, "data")) {
       // A recorder stopped by a signal may leave the size unset: take what is there.
       const size_t end = size == 0 || size == 0xFFFFFFFFu ? file.size() : std::min(file.size(), at + 8 + size);
@@ -57,8 +58,8 @@ std::vector<uint8_t> WavData(const std::vector<uint8_t>& file) {
 }  // namespace
 
 bool PrivateSoundServer::Installed() {
-  for (const char* program : {"/usr/bin/pipewire", "/usr/bin/wireplumber", "/usr/bin/pw-record", "/usr/bin/pw-cli",
-                              "/usr/bin/dbus-daemon"}) {
+  for (const char* program :
+       {"/usr/bin/pipewire", "/usr/bin/wireplumber", "/usr/bin/pw-record", "/usr/bin/pw-cli", "/usr/bin/dbus-daemon"}) {
     if (access(program, X_OK) != 0) return false;
   }
   return true;
@@ -118,13 +119,17 @@ bool PrivateSoundServer::StartRecording(std::string* error) {
   // plainly when not): a recorder that misses the graph's cycles on a busy
   // machine loses samples that were played.
   const bool realTime = RunToEnd({"chrt", "-f", "10", "true"}) == 0;
-  std::vector<std::string> command = {"pw-record", "--target", kSinkName, "-P", "{ stream.capture.sink=true }", "--format", "u8",
-                                      "--rate", "11025", "--channels", "1", dir_.file("capture.wav")};
+  std::vector<std::string> command = {
+      "pw-record", "--target", kSinkName,    "-P", "{ stream.capture.sink=true }", "--format", "u8",
+      "--rate",    "11025",    "--channels", "1",  dir_.file("capture.wav")};
   if (realTime) command.insert(command.begin(), {"chrt", "-f", "10"});
   recorder_ = Spawn(command, dir_.file("record.log"));
   // Recording has begun once the monitor link exists.
   const bool linked = PollFor(
-      [&] { return RunToEnd({"sh", "-c", "pw-link -l | grep -q pw-record"}) == 0; }, std::chrono::seconds(20));
+      [&] {
+        return RunToEnd({"sh", "-c", "pw-link -l | grep -q pw-record"}) == 0;
+      },
+      std::chrono::seconds(20));
   if (!linked) *error = "the recorder did not connect to the sink";
   return linked;
 }

@@ -26,8 +26,8 @@ using Clock = std::chrono::steady_clock;
 
 constexpr UINT kPlayMessage = WM_APP + 1;
 constexpr size_t kRate = 11025;
-constexpr size_t kOneMs = 11;       // samples, rounded down
-constexpr size_t kMinQuiet = 12;    // a note boundary's fades hold about 18 quiet samples
+constexpr size_t kOneMs = 11;     // samples, rounded down
+constexpr size_t kMinQuiet = 12;  // a note boundary's fades hold about 18 quiet samples
 constexpr BYTE kSilence = 127;
 
 struct Symbol {
@@ -42,8 +42,8 @@ std::vector<uint8_t> Rendering(const std::vector<Symbol>& symbols) {
   synth.Analyse(period.data(), period.size(), soundtest::kClientRate, soundtest::kClientFrequency);
   std::vector<uint8_t> samples;
   for (const Symbol& s : symbols) {
-    const size_t count = nv::Synthesizer::RenderLength(nv::NoteLength(static_cast<BYTE>(s.duration),
-                                                                      static_cast<BYTE>(s.flags)));
+    const size_t count =
+        nv::Synthesizer::RenderLength(nv::NoteLength(static_cast<BYTE>(s.duration), static_cast<BYTE>(s.flags)));
     const size_t at = samples.size();
     samples.resize(at + count, kSilence);
     if ((s.flags & FLAG_REST) == 0) synth.Render(nv::NoteFrequency(static_cast<BYTE>(s.pitch)), &samples[at], count);
@@ -124,9 +124,9 @@ TEST_F(SoundServerTest, MelodiesSoundAsRendered) {
   std::vector<Symbol> scale;
   for (SHORT pitch : {4, 6, 8, 9, 11, 13, 15, 16, 18, 20, 21, 23, 25, 27, 28, 30}) scale.push_back({pitch, 3, 0});
   const std::vector<Symbol> mixed = {
-      {13, 2, 0},         {15, 3, FLAG_DOT}, {16, 4, 0},        {16, 3, FLAG_REST}, {18, 1, 0},
-      {11, 2, FLAG_DOT},  {9, 4, FLAG_REST}, {20, 4, FLAG_DOT}, {8, 3, 0},          {4, 2, FLAG_REST | FLAG_DOT},
-      {25, 4, 0},         {23, 4, 0},        {13, 1, FLAG_DOT},
+      {13, 2, 0},        {15, 3, FLAG_DOT}, {16, 4, 0},        {16, 3, FLAG_REST}, {18, 1, 0},
+      {11, 2, FLAG_DOT}, {9, 4, FLAG_REST}, {20, 4, FLAG_DOT}, {8, 3, 0},          {4, 2, FLAG_REST | FLAG_DOT},
+      {25, 4, 0},        {23, 4, 0},        {13, 1, FLAG_DOT},
   };
   for (const auto& symbols : {scale, mixed}) {
     const std::vector<SoundRun> expected = soundtest::SoundRuns(Rendering(symbols), kMinQuiet);

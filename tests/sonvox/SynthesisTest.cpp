@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "ISampleSequence.h"
 #include "ModelTestSupport.h"
 #include "SampleTestSupport.h"
-#include "ISampleSequence.h"
 #include "SoundTestSupport.h"
 #include "Synthesizer.h"
 #include "TempDir.h"
