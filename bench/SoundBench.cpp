@@ -1,11 +1,15 @@
-// Speed of note rendering and the timing of melody playback on ALSA's null
-// PCM. Runs against a private registry in a temporary folder, so the user's
-// own "AudioDevice" setting is neither used nor changed.
+// Speed of note rendering and the timing of melody playback, on ALSA's null
+// PCM (argument 0) and through a sound server as desktops run it (argument
+// 1: a private PipeWire with a null sink whose monitor is recorded, reached
+// through ALSA's default PCM). Runs against a private registry in a
+// temporary folder, so the user's own "AudioDevice" setting is neither used
+// nor changed.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -18,9 +22,13 @@
 #include "CSample.h"
 #include "platform/ComPtr.h"
 #include "NoteTables.h"
+#include "PrivateSoundServer.h"
+#include "SoundProfile.h"
+#include "Synthesizer.h"
 #include "platform/Kernel.h"
 #include "platform/Messages.h"
 #include "platform/Registry.h"
+#include "platform/WaveOut.h"
 
 namespace {
 
@@ -35,6 +43,27 @@ void UseAudioDevice(const char* name) {
   RegSetValueEx(key, "AudioDevice", 0, REG_SZ, reinterpret_cast<const BYTE*>(name),
                 static_cast<DWORD>(std::strlen(name) + 1));
   RegCloseKey(key);
+}
+
+// The sink of a run: 0 the null PCM, 1 the private sound server (started
+// once, on first use; null when it cannot be started).
+soundtest::PrivateSoundServer* Sink(int which) {
+  if (which == 0) {
+    UseAudioDevice("null");
+    return nullptr;
+  }
+  static soundtest::PrivateSoundServer* server = [] {
+    if (!soundtest::PrivateSoundServer::Installed()) return static_cast<soundtest::PrivateSoundServer*>(nullptr);
+    auto* started = new soundtest::PrivateSoundServer;
+    std::string error;
+    if (!started->Start(&error)) {
+      delete started;
+      return static_cast<soundtest::PrivateSoundServer*>(nullptr);
+    }
+    return started;
+  }();
+  UseAudioDevice("");  // ALSA's default PCM, which goes to the server
+  return server;
 }
 
 // A sample filled with the clients' sine period; null when that fails.
@@ -77,6 +106,11 @@ BENCHMARK(BM_PreparePlay)->Arg(1310720)->Arg(5242880)->Arg(20971520)->Unit(bench
 // From Stop to the finished signal of a sounding note (the device drops
 // what it holds instead of draining it).
 void BM_StopLatency(benchmark::State& state) {
+  if (state.range(0) == 1 && Sink(1) == nullptr) {
+    state.SkipWithError("no sound server");
+    return;
+  }
+  Sink(static_cast<int>(state.range(0)));
   nv::ComPtr<ISample1> sample = FilledSample();
   HANDLE finished = CreateEvent(nullptr, FALSE, FALSE, nullptr);
   if (!sample || finished == nullptr || FAILED(sample->PreparePlay(440, 20971520))) {
@@ -101,7 +135,7 @@ void BM_StopLatency(benchmark::State& state) {
   CloseHandle(finished);
   state.counters["max_ms"] = worst * 1000;
 }
-BENCHMARK(BM_StopLatency)->Iterations(30)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StopLatency)->Arg(0)->Arg(1)->Iterations(30)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // Time stamps of the playback notifications, taken on the posting thread.
 class Timeline final : public MessageSink {
@@ -124,6 +158,11 @@ class Timeline final : public MessageSink {
 // note i starts, so the interval between two notifications is the note's
 // length plus the gap before the next one.
 void BM_MelodyTiming(benchmark::State& state) {
+  soundtest::PrivateSoundServer* server = Sink(static_cast<int>(state.range(0)));
+  if (state.range(0) == 1 && server == nullptr) {
+    state.SkipWithError("no sound server");
+    return;
+  }
   nv::ComPtr<ISample1> sample = FilledSample();
   nv::ComPtr<IMelody> melody;
   if (!sample || FAILED(nv::CComObject<nv::CMelody>::CreateInstance(IID_IMelody, melody.putVoid()))) {
@@ -133,14 +172,31 @@ void BM_MelodyTiming(benchmark::State& state) {
   const SHORT durations[] = {DURATION_QUARTER, DURATION_EIGHTH, DURATION_SIXTEENTH,
                              DURATION_EIGHTH,  DURATION_HALF,   DURATION_SIXTEENTH};
   std::vector<double> lengths;
+  std::vector<BYTE> rendering;  // what the melody should sound like
+  nv::Synthesizer synth;
+  {
+    std::vector<BYTE> period(54);
+    for (int i = 0; i < 54; ++i) {
+      period[i] = static_cast<BYTE>(127 + std::ceil(48 * std::sin(1282.7791666666667 * i / 11025) - 0.5));
+    }
+    synth.Analyse(period.data(), period.size(), 11025, 204.16666666666666);
+  }
   for (int i = 0; i < 32; ++i) {
     const SHORT duration = durations[i % 6];
     const SHORT flags = static_cast<SHORT>((i % 7 == 3 ? FLAG_REST : 0) | (i % 5 == 1 ? FLAG_DOT : 0));
-    melody->InsertNoteValues(static_cast<SHORT>((i * 5) % 32), duration, flags);
-    lengths.push_back(nv::NoteLength(static_cast<BYTE>(duration), static_cast<BYTE>(flags)) / 1e7);
+    const SHORT pitch = static_cast<SHORT>((i * 5) % 32);
+    melody->InsertNoteValues(pitch, duration, flags);
+    const LONG ticks = nv::NoteLength(static_cast<BYTE>(duration), static_cast<BYTE>(flags));
+    lengths.push_back(ticks / 1e7);
+    const size_t at = rendering.size();
+    rendering.resize(at + nv::Synthesizer::RenderLength(ticks), 127);
+    if ((flags & FLAG_REST) == 0) {
+      synth.Render(nv::NoteFrequency(static_cast<BYTE>(pitch)), &rendering[at], rendering.size() - at);
+    }
   }
   double nominal = 0;
   for (double length : lengths) nominal += length;
+  const std::vector<soundtest::SoundRun> expected = soundtest::SoundRuns(rendering, 12);
 
   Timeline timeline;
   const HWND window = RegisterMessageTarget(&timeline);
@@ -148,7 +204,16 @@ void BM_MelodyTiming(benchmark::State& state) {
   double worstGap = 0;
   double gapSum = 0;
   int gapCount = 0;
+  double heardSpanError = 0;   // of the recording, in percent of the rendered span
+  double heardExtraQuiet = 0;  // longest silence beyond the rendering's, ms
+  double heardNoteError = 0;   // largest difference of a sounding run, ms
+  int unmatched = 0;
   for (auto _ : state) {
+    std::string error;
+    if (server != nullptr && !server->StartRecording(&error)) {
+      state.SkipWithError(error.c_str());
+      break;
+    }
     if (FAILED(melody->Play(0, sample.get(), window, WM_APP))) {
       state.SkipWithError("Play failed");
       break;
@@ -165,8 +230,33 @@ void BM_MelodyTiming(benchmark::State& state) {
       const double gap =
           std::chrono::duration<double>(stamps[i + 1].second - stamps[i].second).count() - lengths[stamps[i].first];
       worstGap = std::max(worstGap, gap);
+      if (gap > 0.05 && std::getenv("NV_BENCH_VERBOSE"))
+        std::fprintf(stderr, "gap %.1f ms after note %zu\n", gap * 1000, i);
       gapSum += gap;
       ++gapCount;
+    }
+    if (server != nullptr) {
+      Sleep(500);  // the recorder hears the end a moment after it is reported
+      const std::vector<soundtest::SoundRun> heard = soundtest::SoundRuns(server->StopRecording(), 12);
+      if (heard.size() != expected.size()) {
+        // A hearing whose runs cannot be paired (a recorder that missed a
+        // cycle, or a real fault) is counted, not measured.
+        ++unmatched;
+        std::string runs;
+        for (const auto& run : heard) runs += (run.quiet ? " q" : " s") + std::to_string(run.length);
+        std::fprintf(stderr, "unmatched hearing:%s\n", runs.c_str());
+        continue;
+      }
+      const double span = static_cast<double>(soundtest::Span(expected));
+      heardSpanError = std::max(heardSpanError, std::fabs(soundtest::Span(heard) - span) / span * 100);
+      for (size_t i = 0; i < heard.size(); ++i) {
+        const double difference = (static_cast<double>(heard[i].length) - expected[i].length) / 11.025;
+        if (heard[i].quiet) {
+          heardExtraQuiet = std::max(heardExtraQuiet, difference);
+        } else {
+          heardNoteError = std::max(heardNoteError, std::fabs(difference));
+        }
+      }
     }
   }
   UnregisterMessageTarget(window);
@@ -174,8 +264,14 @@ void BM_MelodyTiming(benchmark::State& state) {
   state.counters["total_error_pct"] = worstError * 100;
   state.counters["max_gap_ms"] = worstGap * 1000;
   state.counters["mean_gap_ms"] = gapCount ? gapSum / gapCount * 1000 : 0;
+  if (server != nullptr) {
+    state.counters["heard_span_error_pct"] = heardSpanError;
+    state.counters["heard_extra_silence_ms"] = heardExtraQuiet;
+    state.counters["heard_note_error_ms"] = heardNoteError;
+    state.counters["unmatched_hearings"] = unmatched;
+  }
 }
-BENCHMARK(BM_MelodyTiming)->Iterations(3)->Unit(benchmark::kSecond);
+BENCHMARK(BM_MelodyTiming)->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kSecond);
 
 }  // namespace
 
@@ -189,6 +285,7 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
+  WaveOutReleaseStreams();
   std::error_code ignored;
   std::filesystem::remove_all(folder, ignored);
   return 0;

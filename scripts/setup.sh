@@ -12,6 +12,7 @@ packages=(
   python3-mido
   fp-utils libchm-dev
   lintian appstream desktop-file-utils man-db
+  pipewire pipewire-bin pipewire-alsa wireplumber dbus
 )
 
 missing=()

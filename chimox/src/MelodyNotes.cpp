@@ -15,7 +15,7 @@ bool ReadMelodyNotes(IMelody* melody, std::vector<NoteValues>* notes) {
     }
     // A note outside the byte's fields would be stored as a different note,
     // or as a terminator that cuts the set short.
-    if (note.pitch < 0 || note.pitch > 31 || note.duration < 0 || note.duration > 7) return false;
+    if (note.pitch < 0 || note.pitch > 31 || note.duration < 0 || note.duration > 4) return false;
     if (NoteByte(note) == kTerminator) return false;
     notes->push_back(note);
   }

@@ -28,7 +28,8 @@ inline NoteValues FromNoteByte(BYTE value, SHORT flags) {
 
 // Reads every note of melody (it moves the melody's current note). False when
 // the melody refuses a call, or a note does not fit the memory's note byte
-// (pitch 0-31, duration 0-7) or would read back as a terminator.
+// (pitch 0-31, duration 0-4: a higher code has no length) or would read back
+// as a terminator.
 bool ReadMelodyNotes(IMelody* melody, std::vector<NoteValues>* notes);
 
 // Inserts the notes in order with InsertNoteValues; false when the melody

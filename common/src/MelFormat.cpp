@@ -19,7 +19,9 @@ FileStatus MelFormat::ReadBody(CFileU& file, MelodyData& melody, bool* nameRead)
   for (LONG i = 0; i < count; ++i) {
     BYTE record[3];
     if (!file.Read(record, sizeof record)) return FileStatus::ReadFailed;
-    melody.notes.push_back({record[0], record[1], record[2]});
+    const NoteValues note{record[0], record[1], record[2]};
+    if (!note.HasValidDuration()) return FileStatus::BadMagic;
+    melody.notes.push_back(note);
   }
   return FileStatus::Ok;
 }
@@ -30,6 +32,7 @@ FileStatus MelFormat::Read(CFileU& file, MelodyData& melody) {
 }
 
 FileStatus MelFormat::Write(CFileU& file, const MelodyData& melody) {
+  if (!HaveValidDurations(melody.notes)) return FileStatus::WriteFailed;
   LONG count = static_cast<LONG>(melody.notes.size());
   bool ok = file.WriteString(CStringU(kMagic)) && file.WriteLong(count) && file.WriteString(melody.name) &&
             file.WriteLong(count);

@@ -18,7 +18,9 @@ FileStatus StoFormat::ReadBody(CFileU& file, std::vector<MelodyData>& melodies) 
     for (LONG i = 0; i < notes; ++i) {
       BYTE record[3];
       if (!file.Read(record, sizeof record)) return FileStatus::ReadFailed;
-      melody.notes.push_back({record[0], record[1], record[2]});
+      const NoteValues note{record[0], record[1], record[2]};
+      if (!note.HasValidDuration()) return FileStatus::BadMagic;
+      melody.notes.push_back(note);
     }
   }
   return FileStatus::Ok;
@@ -30,6 +32,9 @@ FileStatus StoFormat::Read(CFileU& file, std::vector<MelodyData>& melodies) {
 }
 
 FileStatus StoFormat::Write(CFileU& file, const std::vector<MelodyData>& melodies) {
+  for (const MelodyData& melody : melodies) {
+    if (!HaveValidDurations(melody.notes)) return FileStatus::WriteFailed;
+  }
   bool ok = file.WriteString(CStringU(kMagic)) && file.WriteLong(static_cast<LONG>(melodies.size()));
   for (size_t m = 0; ok && m < melodies.size(); ++m) {
     const MelodyData& melody = melodies[m];

@@ -16,6 +16,7 @@
 #include "CDocumentFlows.h"
 #include "CNameDialog.h"
 #include "CStatusBarU.h"
+#include "SoundNotice.h"
 #include "CToolBarU.h"
 #include "CWaitCursorU.h"
 #include "CZoomDialog.h"
@@ -208,6 +209,8 @@ bool CMainWindow::CreateView() {
 }
 
 void CMainWindow::ShowAsPlaced() {
+  // The document has made its sample by now, so a silent fallback is known.
+  if (const QString notice = SoundNotice::Text(); !notice.isEmpty()) statusBar_->SetHelpText(notice);
   const WindowPlacement placement = settings_.Placement();
   if (placement.maximized != 0) {
     showMaximized();

@@ -2,6 +2,7 @@
 
 #include <alsa/asoundlib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <mutex>
 #include <new>
@@ -11,7 +12,7 @@ namespace {
 // The device buffer: long enough to ride out a busy machine, short enough
 // that the first sound starts promptly. Periods are small so that the
 // device's progress is seen at a fine grain.
-constexpr unsigned kBufferMicroseconds = 200000;
+constexpr unsigned kBufferMicroseconds = 400000;
 constexpr unsigned kPeriodMicroseconds = 10000;
 
 void SilentErrorHandler(const char*, int, const char*, int, const char*, ...) {}
@@ -79,7 +80,7 @@ std::unique_ptr<WaveOutAlsaPcm> WaveOutAlsaPcm::Open(const std::string& name, un
     *badFormat = true;
     return nullptr;
   }
-  std::unique_ptr<WaveOutAlsaPcm> owner(new (std::nothrow) WaveOutAlsaPcm(pcm, capacity));
+  std::unique_ptr<WaveOutAlsaPcm> owner(new (std::nothrow) WaveOutAlsaPcm(pcm, capacity, rate));
   if (!owner) snd_pcm_close(pcm);
   return owner;
 }
@@ -101,7 +102,10 @@ long WaveOutAlsaPcm::Write(const uint8_t* data, size_t frames) {
   // (the device ran dry), a suspend is rare; anything else is a lost device.
   for (int attempt = 0; attempt < 2; ++attempt) {
     const snd_pcm_sframes_t n = snd_pcm_writei(pcm_, data, frames);
-    if (n >= 0) return static_cast<long>(n);
+    if (n >= 0) {
+      writtenSince_ += static_cast<size_t>(n);
+      return static_cast<long>(n);
+    }
     if (n == -EAGAIN) return 0;
     if (snd_pcm_recover(pcm_, static_cast<int>(n), 1) < 0) return -1;
   }
@@ -109,13 +113,31 @@ long WaveOutAlsaPcm::Write(const uint8_t* data, size_t frames) {
 }
 
 size_t WaveOutAlsaPcm::Pending() {
-  if (snd_pcm_state(pcm_) != SND_PCM_STATE_RUNNING) return 0;
+  size_t pending = 0;
   snd_pcm_sframes_t delay = 0;
-  if (snd_pcm_delay(pcm_, &delay) < 0 || delay < 0) return 0;
-  return static_cast<size_t>(delay);
+  if (snd_pcm_state(pcm_) == SND_PCM_STATE_RUNNING && snd_pcm_delay(pcm_, &delay) >= 0 && delay > 0) {
+    pending = static_cast<size_t>(delay);
+  }
+  const auto now = std::chrono::steady_clock::now();
+  if (measured_) {
+    // No device plays faster than real time: what was pending then, plus
+    // what was written since, less the time gone by, is the most that can
+    // be pending now.
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(now - lastTime_).count();
+    const size_t elapsed = static_cast<size_t>(static_cast<double>(ns) * rate_ / 1e9);
+    const size_t bound = lastPending_ + writtenSince_;
+    pending = std::min(pending, bound > elapsed ? bound - elapsed : 0);
+  }
+  measured_ = true;
+  lastPending_ = pending;
+  lastTime_ = now;
+  writtenSince_ = 0;
+  return pending;
 }
 
 void WaveOutAlsaPcm::Drop() {
   snd_pcm_drop(pcm_);
   snd_pcm_prepare(pcm_);
+  measured_ = false;
+  writtenSince_ = 0;
 }

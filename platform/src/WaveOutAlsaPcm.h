@@ -1,6 +1,7 @@
 // An ALSA playback PCM opened non-blocking for one interleaved PCM format.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -29,8 +30,17 @@ class WaveOutAlsaPcm final : public WaveOutPcm {
   size_t Capacity() const override { return capacity_; }
 
  private:
-  WaveOutAlsaPcm(snd_pcm_t* pcm, size_t capacity) : pcm_(pcm), capacity_(capacity) {}
+  WaveOutAlsaPcm(snd_pcm_t* pcm, size_t capacity, unsigned rate) : pcm_(pcm), capacity_(capacity), rate_(rate) {}
 
   snd_pcm_t* pcm_;
   size_t capacity_;
+  unsigned rate_;
+  // The last answer of Pending, when it was given, and the frames written
+  // since: a sound server's plug-in keeps reporting its own latency as
+  // delay once the stream has run dry, so the delay is believed only as far
+  // as real time allows.
+  bool measured_ = false;
+  size_t lastPending_ = 0;
+  std::chrono::steady_clock::time_point lastTime_;
+  size_t writtenSince_ = 0;
 };

@@ -1,5 +1,8 @@
 #include "WaveOutDevice.h"
 
+#include <pthread.h>
+#include <sched.h>
+
 #include <algorithm>
 #include <new>
 #include <system_error>
@@ -16,33 +19,63 @@ constexpr std::chrono::milliseconds kPoll(4);
 
 }  // namespace
 
-WaveOutDevice::WaveOutDevice(std::unique_ptr<WaveOutPcm> pcm, const WAVEFORMATEX& format, const Callback& callback)
+WaveOutDevice::WaveOutDevice(std::unique_ptr<WaveOutPcm> pcm, const WAVEFORMATEX& format)
     : pcm_(std::move(pcm)),
       rate_(format.nSamplesPerSec),
       frameBytes_(format.nBlockAlign),
-      lead_(format.nSamplesPerSec / 10),
+      lead_(format.nSamplesPerSec / 5),
       step_(std::max<uint64_t>(1, format.nSamplesPerSec / 100)),
       maxLatency_(pcm_->Capacity() + format.nSamplesPerSec / 2),
-      callback_(callback),
       origin_(Clock::now()) {}
 
 WaveOutDevice::~WaveOutDevice() {
   Close();
 }
 
-MMRESULT WaveOutDevice::Start(HWAVEOUT handle) {
-  handle_ = handle;
+MMRESULT WaveOutDevice::Start() {
   try {
     thread_ = std::thread(&WaveOutDevice::Run, this);
   } catch (const std::system_error&) {
     return MMSYSERR_NOMEM;
   }
+  return MMSYSERR_NOERROR;
+}
+
+bool WaveOutDevice::Attach(HWAVEOUT handle, const Callback& callback) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    started_ = true;
+    if (closing_ || expired_ || attached_) return false;
+    attached_ = true;
+    handle_ = handle;
+    callback_ = callback;
   }
-  Notify(WOM_OPEN, 0);
-  return MMSYSERR_NOERROR;
+  wake_.notify_all();
+  Notify(callback, handle, WOM_OPEN, 0);
+  return true;
+}
+
+void WaveOutDevice::Detach(std::chrono::milliseconds linger) {
+  Callback callback{};
+  HWAVEOUT handle = nullptr;
+  {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (!attached_) return;
+    // No callback of this handle may run once its close has been reported.
+    quiet_.wait(lock, [&] { return !notifying_; });
+    callback = callback_;
+    handle = handle_;
+    callback_ = Callback{CALLBACK_NULL, 0, 0};
+    handle_ = nullptr;
+    attached_ = false;
+    lingerUntil_ = std::max(Clock::now(), TimeOf(lineEnd_)) + linger;
+  }
+  wake_.notify_all();
+  Notify(callback, handle, WOM_CLOSE, 0);
+}
+
+bool WaveOutDevice::HasExpired() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return expired_;
 }
 
 MMRESULT WaveOutDevice::Prepare(WAVEHDR* header) {
@@ -61,7 +94,7 @@ MMRESULT WaveOutDevice::Unprepare(WAVEHDR* header) {
 MMRESULT WaveOutDevice::Write(WAVEHDR* header) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (closing_) return MMSYSERR_INVALHANDLE;
+    if (closing_ || !attached_) return MMSYSERR_INVALHANDLE;
     if (!(header->dwFlags & WHDR_PREPARED)) return WAVERR_UNPREPARED;
     if (header->dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
     const uint64_t begin = std::max(lineEnd_, FramesAt(Clock::now()));
@@ -80,13 +113,17 @@ MMRESULT WaveOutDevice::Write(WAVEHDR* header) {
 
 MMRESULT WaveOutDevice::Reset() {
   std::vector<WAVEHDR*> done;
+  Callback callback{};
+  HWAVEOUT handle = nullptr;
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (closing_) return MMSYSERR_INVALHANDLE;
+    if (closing_ || !attached_) return MMSYSERR_INVALHANDLE;
     DropAll(&done);
+    callback = callback_;
+    handle = handle_;
   }
   wake_.notify_all();
-  for (WAVEHDR* header : done) Notify(WOM_DONE, reinterpret_cast<DWORD_PTR>(header));
+  for (WAVEHDR* header : done) Notify(callback, handle, WOM_DONE, reinterpret_cast<DWORD_PTR>(header));
   return MMSYSERR_NOERROR;
 }
 
@@ -104,32 +141,50 @@ void WaveOutDevice::Close() {
   wake_.notify_all();
   if (thread_.joinable()) thread_.join();
   std::vector<WAVEHDR*> done;
-  bool started = false;
+  Callback callback{};
+  HWAVEOUT handle = nullptr;
+  bool attached = false;
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    DropAll(&done);
-    started = started_;
+    if (pcm_) DropAll(&done);
+    callback = callback_;
+    handle = handle_;
+    attached = attached_;
+    attached_ = false;
+    callback_ = Callback{CALLBACK_NULL, 0, 0};
   }
-  for (WAVEHDR* header : done) Notify(WOM_DONE, reinterpret_cast<DWORD_PTR>(header));
-  if (started) Notify(WOM_CLOSE, 0);
+  pcm_.reset();
+  for (WAVEHDR* header : done) Notify(callback, handle, WOM_DONE, reinterpret_cast<DWORD_PTR>(header));
+  if (attached) Notify(callback, handle, WOM_CLOSE, 0);
 }
 
 void WaveOutDevice::Run() {
+  // The feeder keeps the device from running dry: at real-time priority
+  // where the system allows it (best effort; refused for most users), so
+  // that a busy machine does not starve it.
+  sched_param param{};
+  param.sched_priority = 10;
+  pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
   std::unique_lock<std::mutex> lock(mutex_);
   std::vector<WAVEHDR*> done;
   while (!closing_) {
     const Clock::time_point now = Clock::now();
+    if (!attached_ && queue_.empty()) {
+      if (now < lingerUntil_) {
+        wake_.wait_until(lock, lingerUntil_);
+        continue;
+      }
+      // Nobody took the stream over: what it held has long been heard, so
+      // the PCM goes (slowly, on a sound server) on this thread.
+      expired_ = true;
+      break;
+    }
     const uint64_t nowFrame = FramesAt(now);
     const bool full = Feed(nowFrame + lead_);
     Complete(nowFrame, &done);
     if (!done.empty()) {
-      // Callbacks run unlocked so that they may wake threads that call back
-      // into the device; the queue is looked at afresh afterwards.
-      lock.unlock();
-      for (WAVEHDR* header : done) Notify(WOM_DONE, reinterpret_cast<DWORD_PTR>(header));
-      done.clear();
-      lock.lock();
-      continue;
+      NotifyDoneUnlocked(lock, &done);
+      continue;  // the queue is looked at afresh after the callbacks
     }
     if (queue_.empty()) {
       wake_.wait(lock);
@@ -137,6 +192,23 @@ void WaveOutDevice::Run() {
       wake_.wait_until(lock, NextWake(now, nowFrame, full));
     }
   }
+  if (expired_) {
+    std::unique_ptr<WaveOutPcm> pcm = std::move(pcm_);
+    lock.unlock();
+    pcm.reset();
+  }
+}
+
+void WaveOutDevice::NotifyDoneUnlocked(std::unique_lock<std::mutex>& lock, std::vector<WAVEHDR*>* done) {
+  const Callback callback = callback_;
+  const HWAVEOUT handle = handle_;
+  notifying_ = true;
+  lock.unlock();
+  for (WAVEHDR* header : *done) Notify(callback, handle, WOM_DONE, reinterpret_cast<DWORD_PTR>(header));
+  done->clear();
+  lock.lock();
+  notifying_ = false;
+  quiet_.notify_all();
 }
 
 bool WaveOutDevice::Feed(uint64_t target) {
@@ -201,13 +273,13 @@ void WaveOutDevice::DropAll(std::vector<WAVEHDR*>* done) {
   lineEnd_ = written_ = FramesAt(Clock::now());
 }
 
-void WaveOutDevice::Notify(UINT message, DWORD_PTR param) const {
-  switch (callback_.kind) {
+void WaveOutDevice::Notify(const Callback& callback, HWAVEOUT handle, UINT message, DWORD_PTR param) {
+  switch (callback.kind) {
     case CALLBACK_EVENT:
-      SetEvent(reinterpret_cast<HANDLE>(callback_.target));
+      SetEvent(reinterpret_cast<HANDLE>(callback.target));
       break;
     case CALLBACK_FUNCTION:
-      reinterpret_cast<LPWAVECALLBACK>(callback_.target)(handle_, message, callback_.instance, param, 0);
+      reinterpret_cast<LPWAVECALLBACK>(callback.target)(handle, message, callback.instance, param, 0);
       break;
     default:
       break;

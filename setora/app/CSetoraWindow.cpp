@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -24,6 +25,7 @@
 #include "SetCommandRules.h"
 #include "SetoraIds.h"
 #include "SetoraStrings.h"
+#include "SoundNotice.h"
 #include "UserDialogs.h"
 #include "common/CAppPathU.h"
 #include "common/CStringU.h"
@@ -202,6 +204,12 @@ void CSetoraWindow::BuildControls() {
     grid->addWidget(button, i / 4, i % 4);
   }
   right->addWidget(controlBox);
+  // Shown from the first playback in silence on (no sound device).
+  soundNotice_ = new QLabel(this);
+  soundNotice_->setObjectName(QStringLiteral("soundNotice"));
+  soundNotice_->setWordWrap(true);
+  soundNotice_->hide();
+  right->addWidget(soundNotice_);
   right->addStretch(1);
 
   auto* body = new QHBoxLayout(this);
@@ -352,6 +360,10 @@ void CSetoraWindow::Play() {
   if (!playback_.Start(rows.front(), error)) {
     if (!error.IsEmpty()) ui_.ShowError(std::u16string(error.View()));
     return;
+  }
+  if (const QString notice = SoundNotice::Text(); !notice.isEmpty() && soundNotice_->isHidden()) {
+    soundNotice_->setText(notice);
+    soundNotice_->show();
   }
   playTimer_.start();
   ApplySelectionRules();

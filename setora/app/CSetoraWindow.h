@@ -31,6 +31,7 @@ class CMelodyList;
 class CSetoraDocThread;
 class CSizeDisplay;
 class QAction;
+class QLabel;
 class QMenuBar;
 class QPushButton;
 class UserDialogs;
@@ -116,6 +117,7 @@ class CSetoraWindow : public QDialog {
   CSizeDisplay* setSize_ = nullptr;
   CSizeDisplay* blockSize_ = nullptr;
   QTimer playTimer_;
+  QLabel* soundNotice_ = nullptr;  // owned by the window
 
   QWidget* focus_ = nullptr;  // where a command wants the focus afterwards
   bool closing_ = false;

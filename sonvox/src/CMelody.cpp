@@ -177,6 +177,8 @@ HRESULT CMelody::InsertRest() {
 
 HRESULT CMelody::InsertNoteValues(SHORT pitch, SHORT duration, SHORT flags) {
   return RunUnlessBusy(busy_, [&] {
+    // Refused before anything is inserted (the note would refuse it).
+    if (static_cast<BYTE>(duration) > kShortestDuration) return E_INVALIDARG;
     InsertNew(false);
     INote1* note = notes_[current_];
     Check(note->SetPitch(pitch));

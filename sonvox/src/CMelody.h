@@ -95,10 +95,12 @@ class CMelody : public CObjectBase<CMelody>, public ISupportErrorInfo, public IM
 
   // The melody's playback thread (CMelodyPlay.cpp).
   struct PlaybackStart;
+  struct Turn;
   static DWORD WINAPI PlaybackThread(LPVOID parameter);
-  // Plays the range of the start record, signalling through the two events
-  // of the thread; returns when the range is over or playback is stopped.
-  void PlayRange(const PlaybackStart& start, HANDLE started, HANDLE finished);
+  // Plays the range of the start record, taking turns with the two sets of
+  // note events (one note sounds while the next waits behind it); returns
+  // when the range is over or playback is stopped.
+  void PlayRange(const PlaybackStart& start, Turn (&turns)[2]);
   // Note index with a reference added for the caller, or null outside the
   // list; takes the melody's lock.
   INote1* AcquireNote(LONG index);

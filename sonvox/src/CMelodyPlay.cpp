@@ -1,7 +1,11 @@
 // A melody playing a range of its notes one after the other: each next note
-// is rendered while the current one sounds, the sounding note is made
-// current, and the caller's window is told which note sounds.
+// is rendered and handed to the sample while the current one sounds, so
+// that it follows without a gap; the sounding note is made current, and the
+// caller's window is told which note sounds.
+#include <utility>
+
 #include "CMelody.h"
+#include "CNote.h"
 #include "platform/ComPtr.h"
 #include "ScopedHandle.h"
 #include "platform/Kernel.h"
@@ -18,6 +22,15 @@ struct CMelody::PlaybackStart {
   HWND window;      // may be null
   UINT message;
   HANDLE stopEvent;
+};
+
+// A note symbol on its way through the sample, with its own started and
+// finished events.
+struct CMelody::Turn {
+  HANDLE started = nullptr;
+  HANDLE finished = nullptr;
+  ComPtr<INote1> note;
+  bool playing = false;  // its Play was accepted
 };
 
 HRESULT CMelody::Play(SHORT blockOnly, ISample1* sample, HWND window, UINT message) {
@@ -74,9 +87,20 @@ DWORD WINAPI CMelody::PlaybackThread(LPVOID parameter) {
   SetEvent(start.ready);  // `parameter` is gone from here on
 
   {
-    ScopedHandle started(CreateEvent(nullptr, FALSE, FALSE, nullptr));
-    ScopedHandle finished(CreateEvent(nullptr, FALSE, FALSE, nullptr));
-    if (started && finished) start.melody->PlayRange(start, started.get(), finished.get());
+    ScopedHandle events[4];
+    bool created = true;
+    for (ScopedHandle& event : events) {
+      event.reset(CreateEvent(nullptr, FALSE, FALSE, nullptr));
+      created = created && event;
+    }
+    if (created) {
+      Turn turns[2];
+      turns[0].started = events[0].get();
+      turns[0].finished = events[1].get();
+      turns[1].started = events[2].get();
+      turns[1].finished = events[3].get();
+      start.melody->PlayRange(start, turns);
+    }
   }
 
   start.sample->Release();
@@ -87,7 +111,7 @@ DWORD WINAPI CMelody::PlaybackThread(LPVOID parameter) {
   return 0;
 }
 
-void CMelody::PlayRange(const PlaybackStart& start, HANDLE started, HANDLE finished) {
+void CMelody::PlayRange(const PlaybackStart& start, Turn (&turns)[2]) {
   auto notify = [&](LONG index) {
     if (start.window != nullptr) PostMessage(start.window, start.message, static_cast<WPARAM>(index), 0);
   };
@@ -103,53 +127,61 @@ void CMelody::PlayRange(const PlaybackStart& start, HANDLE started, HANDLE finis
   // An invalid range sounds nothing and tells nobody.
   if (first < 0 || first >= count || end < 0 || end > count || first >= end) return;
 
+  // Renders note `index` and hands it to the sample behind whatever sounds.
+  // False when the note is gone (the list cannot change while the melody is
+  // busy; the range ends there if it did).
+  auto begin = [&](LONG index, Turn& turn) {
+    turn.note = ComPtr<INote1>(AcquireNote(index));
+    if (!turn.note) return false;
+    turn.note->PrepareSound(start.sample);
+    // Every note of a melody is a CNote made by the melody itself.
+    turn.playing =
+        SUCCEEDED(static_cast<CNote*>(turn.note.get())->PlayInSequence(turn.started, turn.finished, start.sample));
+    if (turn.playing) WaitForSingleObject(turn.started, INFINITE);
+    return true;
+  };
+  // Waits until the turn's note is over; false when stopped first. A note
+  // that would not play (busy elsewhere) counts as over at once, so that the
+  // melody goes on instead of waiting for signals that never come.
+  auto over = [&](const Turn& turn) {
+    if (!turn.playing) return WaitForSingleObject(start.stopEvent, 0) != WAIT_OBJECT_0;
+    const HANDLE waits[2] = {start.stopEvent, turn.finished};  // stop first: it wins a tie
+    return WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0;
+  };
+
+  Turn* current = &turns[0];
+  Turn* next = &turns[1];
   LONG i = first;
-  ComPtr<INote1> note(AcquireNote(i));
-  if (!note) return;
-  note->PrepareSound(start.sample);
+  if (!begin(i, *current)) return;
+  SetCurrent(i);
+  notify(i);
   for (;;) {
-    const HRESULT played = note->Play(started, finished, start.sample);
+    // The block's end may be moved while it plays; it is read as each note
+    // starts, when the next one is handed over.
+    if (start.blockOnly != 0) GetEnd(&end);
+    const LONG n = i + 1;
+    const bool following = n < end && n < count && begin(n, *next);
+    if (!over(*current)) {
+      // The note stop event is shared by every note of the process, so this
+      // stops the sounding note; the sample's stop drops the one waiting
+      // behind it as well.
+      current->note->Stop();
+      if (current->playing) WaitForSingleObject(current->finished, INFINITE);
+      if (following && next->playing && WaitForSingleObject(next->finished, 0) == WAIT_TIMEOUT) {
+        next->note->Stop();
+        WaitForSingleObject(next->finished, INFINITE);
+      }
+      return;
+    }
+    if (!following) {
+      SetCurrent(n);
+      notify(n);
+      return;
+    }
+    std::swap(current, next);
+    i = n;
     SetCurrent(i);
     notify(i);
-    // A note that would not play (busy elsewhere) counts as over at once,
-    // so that the melody goes on instead of waiting for signals that never come.
-    if (SUCCEEDED(played)) WaitForSingleObject(started, INFINITE);
-
-    ++i;
-    if (i < count) {
-      ComPtr<INote1> next(AcquireNote(i));
-      if (next) {
-        note = std::move(next);
-        // Rendered while the current note sounds: the sample plays its own copy.
-        note->PrepareSound(start.sample);
-      } else {
-        count = i;  // the list cannot change while the melody is busy; end here if it did
-      }
-    }
-
-    bool stopped = false;
-    if (SUCCEEDED(played)) {
-      // Stop first: when both are signalled the stop wins.
-      const HANDLE waits[2] = {start.stopEvent, finished};
-      stopped = WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0;
-    } else {
-      stopped = WaitForSingleObject(start.stopEvent, 0) == WAIT_OBJECT_0;
-    }
-    if (stopped) {
-      // The note stop event is shared by every note of the process, so this
-      // stops the sounding note even when `note` is already the next one.
-      note->Stop();
-      if (SUCCEEDED(played)) WaitForSingleObject(finished, INFINITE);
-      return;
-    }
-
-    // The block's end may be moved while it plays.
-    if (start.blockOnly != 0) GetEnd(&end);
-    if (i >= end || i == count) {
-      SetCurrent(i);
-      notify(i);
-      return;
-    }
   }
 }
 

@@ -23,7 +23,9 @@ HRESULT CNote::Initialize() {
 
 void CNote::FinalRelease() {
   if (thread_ != nullptr) {
-    SetEvent(stopEvent_);
+    // The stop event is the whole process's: signalled only to end this
+    // note's own thread, never a note that another melody is sounding.
+    if (WaitForSingleObject(thread_, 0) == WAIT_TIMEOUT) SetEvent(stopEvent_);
     WaitForSingleObject(thread_, INFINITE);
     CloseHandle(thread_);
     thread_ = nullptr;
@@ -57,7 +59,12 @@ HRESULT CNote::SetPitch(SHORT value) {
 }
 
 HRESULT CNote::SetDuration(SHORT value) {
-  return Edit([&] { duration_ = static_cast<BYTE>(value); });
+  return RunUnlessBusy(busy_, [&]() -> HRESULT {
+    // A code above the sixteenth has no length: refused, the note unchanged.
+    if (static_cast<BYTE>(value) > kShortestDuration) return E_INVALIDARG;
+    duration_ = static_cast<BYTE>(value);
+    return S_OK;
+  });
 }
 
 HRESULT CNote::SetFlags(SHORT value) {

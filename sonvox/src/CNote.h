@@ -44,6 +44,11 @@ class CNote : public CObjectBase<CNote>, public ISupportErrorInfo, public INote1
   HRESULT STDMETHODCALLTYPE Play(HANDLE started, HANDLE finished, ISample1* sample) override;
   HRESULT STDMETHODCALLTYPE Stop() override;
 
+  // Play for a melody: the sound (a rest as silence) is handed to the sample
+  // to follow whatever it is playing, without a gap, when the sample can do
+  // that (ISampleSequence); otherwise as Play.
+  HRESULT PlayInSequence(HANDLE started, HANDLE finished, ISample1* sample);
+
   // Test seams: marks the note as playing (1) or idle (0) without a thread;
   // reads the selection mark.
   void SetBusyForTesting(LONG busy) { InterlockedExchange(&busy_, busy); }
@@ -69,6 +74,7 @@ class CNote : public CObjectBase<CNote>, public ISupportErrorInfo, public INote1
 
   // The note's playback thread (CNotePlay.cpp).
   struct PlaybackStart;
+  HRESULT StartPlayback(HANDLE started, HANDLE finished, ISample1* sample, bool inSequence);
   static DWORD WINAPI PlaybackThread(LPVOID parameter);
 
   BYTE pitch_ = kDefaultPitch;

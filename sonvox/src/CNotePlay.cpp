@@ -1,7 +1,11 @@
 // A note symbol playing itself: a pitched note plays the sample's rendered
 // buffer and ends when the device has finished it; a rest, or a note whose
-// sound cannot start, waits out its length on a waitable timer.
+// sound cannot start, waits out its length on a waitable timer. Inside a
+// melody a note follows the previous one on the sample's stream, and a rest
+// is silence on that stream, so that the time line has no gaps.
 #include "CNote.h"
+#include "platform/ComPtr.h"
+#include "ISampleSequence.h"
 #include "NoteTables.h"
 #include "ScopedHandle.h"
 #include "platform/Kernel.h"
@@ -18,6 +22,7 @@ struct CNote::PlaybackStart {
   HANDLE stopEvent;
   HANDLE started;   // the caller's, may be null
   HANDLE finished;  // the caller's, may be null
+  bool inSequence;  // follow the sample's current sound
 };
 
 namespace {
@@ -26,12 +31,28 @@ void SignalIfSet(HANDLE event) {
   if (event != nullptr) SetEvent(event);
 }
 
-// Waits `length` ticks on timer; Stop does not shorten it, so a rest keeps
-// its place in time. Returns at once when the timer cannot be set.
-void WaitOut(HANDLE timer, LONG length) {
+// Waits `length` ticks on timer, or until the stop event. Returns at once
+// when the timer cannot be set.
+void WaitOut(HANDLE timer, HANDLE stopEvent, LONG length) {
   LARGE_INTEGER due{};
   due.QuadPart = -static_cast<LONGLONG>(length);
-  if (SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE)) WaitForSingleObject(timer, INFINITE);
+  if (!SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE)) return;
+  const HANDLE waits[2] = {stopEvent, timer};
+  WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+  CancelWaitableTimer(timer);
+}
+
+// Hands the sound to the sample: in sequence through ISampleSequence when
+// asked and possible (a rest as silence), else through ISample1 (nothing for
+// a rest, which then keeps time on the timer).
+HRESULT StartSound(ISample1* sample, LONG frequency, LONG length, bool inSequence, HANDLE soundOver) {
+  if (inSequence) {
+    ComPtr<ISampleSequence> sequence;
+    if (SUCCEEDED(sample->QueryInterface(IID_ISampleSequence, sequence.putVoid()))) {
+      return frequency != 0 ? sequence->PlayNext(soundOver) : sequence->PlaySilenceNext(length, soundOver);
+    }
+  }
+  return frequency != 0 ? sample->Play(soundOver) : E_FAIL;
 }
 
 }  // namespace
@@ -48,6 +69,14 @@ HRESULT CNote::PrepareSound(ISample1* sample) {
 }
 
 HRESULT CNote::Play(HANDLE started, HANDLE finished, ISample1* sample) {
+  return StartPlayback(started, finished, sample, false);
+}
+
+HRESULT CNote::PlayInSequence(HANDLE started, HANDLE finished, ISample1* sample) {
+  return StartPlayback(started, finished, sample, true);
+}
+
+HRESULT CNote::StartPlayback(HANDLE started, HANDLE finished, ISample1* sample, bool inSequence) {
   return RunUnlessBusy(busy_, [&]() -> HRESULT {
     if (sample == nullptr) return E_POINTER;
     ScopedHandle ready(CreateEvent(nullptr, FALSE, FALSE, nullptr));
@@ -59,8 +88,8 @@ HRESULT CNote::Play(HANDLE started, HANDLE finished, ISample1* sample) {
       thread_ = nullptr;
     }
     const LONG frequency = (flags_ & FLAG_REST) != 0 ? 0 : NoteFrequency(pitch_);
-    PlaybackStart start{ready.get(), this,    sample,  frequency, NoteLength(duration_, flags_),
-                        stopEvent_,  started, finished};
+    PlaybackStart start{ready.get(), this,    sample,   frequency, NoteLength(duration_, flags_),
+                        stopEvent_,  started, finished, inSequence};
     thread_ = CreateThread(nullptr, 0, &CNote::PlaybackThread, &start, 0, nullptr);
     if (thread_ == nullptr) return E_HANDLE;
     WaitForSingleObject(ready.get(), INFINITE);
@@ -96,22 +125,18 @@ DWORD WINAPI CNote::PlaybackThread(LPVOID parameter) {
     if (!soundOver || !timer) {
       SignalIfSet(start.started);
     } else {
-      bool sounded = false;
-      if (start.frequency != 0) {
-        const HRESULT played = start.sample->Play(soundOver.get());
-        SignalIfSet(start.started);
-        if (SUCCEEDED(played)) {
-          const HANDLE waits[2] = {start.stopEvent, soundOver.get()};
-          // A stop asks the sample to cut the sound; the note is over when
-          // the sample says so.
-          while (WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0) start.sample->Stop();
-          sounded = true;
-        }
+      const HRESULT played = StartSound(start.sample, start.frequency, start.length, start.inSequence, soundOver.get());
+      SignalIfSet(start.started);
+      if (SUCCEEDED(played)) {
+        const HANDLE waits[2] = {start.stopEvent, soundOver.get()};
+        // A stop asks the sample to cut the sound; the note is over when
+        // the sample says so.
+        while (WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0) start.sample->Stop();
       } else {
-        SignalIfSet(start.started);
+        // A rest, or a note the sample would not play, keeps its time in
+        // silence unless stopped.
+        WaitOut(timer.get(), start.stopEvent, start.length);
       }
-      // A rest, or a note the sample would not play, keeps its time in silence.
-      if (!sounded) WaitOut(timer.get(), start.length);
     }
   }
 

@@ -21,9 +21,9 @@ inline constexpr LONG kNoteFrequencies[PITCH_COUNT] = {208, 220, 233, 247, 262, 
 // Whole, half, quarter, eighth, sixteenth, and the dot of a sixteenth.
 inline constexpr LONG kBaseLengths[6] = {20971520, 10485760, 5242880, 2621440, 1310720, 655360};
 
-// The setters store any 8-bit value unchecked (files may hold them), so the
-// lookups clamp: a pitch above 31 sounds as 31, a duration code above 4 lasts
-// as a sixteenth.
+// The pitch setter stores any 8-bit value unchecked, so the lookups clamp: a
+// pitch above 31 sounds as 31. A duration code above 4 is refused by the
+// model; the clamp only keeps the table lookup in bounds.
 constexpr LONG NoteFrequency(BYTE pitch) {
   return kNoteFrequencies[pitch > kHighestPitch ? kHighestPitch : pitch];
 }

@@ -17,6 +17,11 @@ class ScopedHandle {
   ScopedHandle& operator=(const ScopedHandle&) = delete;
 
   HANDLE get() const { return handle_; }
+  // Closes what is held and takes `handle` instead.
+  void reset(HANDLE handle) {
+    if (handle_ != nullptr) CloseHandle(handle_);
+    handle_ = handle;
+  }
   explicit operator bool() const { return handle_ != nullptr; }
 
  private:

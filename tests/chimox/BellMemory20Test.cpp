@@ -156,6 +156,12 @@ TEST(BellMemory20, MelodiesReadBackNoteForNote) {
     EXPECT_EQ(BellMemory20(bell).ReadMelody(melody.get(), n, info, log), BELL_ERR_REFUSED);
     EXPECT_EQ(bell.transfers_, 0);
   }
+  // A note byte with a duration code above 4 has no length: the melody
+  // refuses it, so the read is refused rather than giving some other note.
+  SimulatedDoorbell odd(Image20({{{13, 2, 0}, {13, 5, 0}}}));
+  auto melody = MakeMelody();
+  ProgressLog log;
+  EXPECT_EQ(BellMemory20(odd).ReadMelody(melody.get(), 1, ReadStatus(odd), log), BELL_ERR_REFUSED);
 }
 
 TEST(BellMemory20, SmallWritesChangeOneByteEach) {

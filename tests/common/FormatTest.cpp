@@ -63,7 +63,7 @@ TEST(MelFormat, WritesTheDocumentedImage) {
 }
 
 TEST(MelFormat, ReadsWhatItWrites) {
-  MelodyData melody{std::u16string(255, u'ё'), {{0, 0, 0}, {31, 4, 0x08}, {200, 9, 0xFF}}};
+  MelodyData melody{std::u16string(255, u'ё'), {{0, 0, 0}, {31, 4, 0x08}, {200, 4, 0xFF}}};
   CFileU file = Over(MelImage(melody));
   MelodyData read;
   ASSERT_EQ(FileStatus::Ok, MelFormat::Read(file, read));
@@ -89,6 +89,8 @@ TEST(MelFormat, ReadsBrokenFilesSafely) {
       {"huge count, two records present",
        Join({kMelMagic, {0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x7F, 1, 1, 1, 2, 2, 2, 3}}), FileStatus::ReadFailed, 2},
       {"name cut short", Join({kMelMagic, {0, 0, 0, 0, 4, 'a'}}), FileStatus::ReadFailed, 0},
+      {"duration code above 4", Join({kMelMagic, {0, 0, 0, 0, 0, 2, 0, 0, 0, 13, 4, 0, 13, 5, 0}}),
+       FileStatus::BadMagic, 1},
   };
   for (const Case& c : cases) {
     CFileU file = Over(c.bytes);
@@ -99,7 +101,7 @@ TEST(MelFormat, ReadsBrokenFilesSafely) {
 }
 
 TEST(MelFormat, EveryTruncationIsAReadError) {
-  Bytes whole = MelImage({u"Мелодия", {{1, 2, 3}, {4, 5, 6}}});
+  Bytes whole = MelImage({u"Мелодия", {{1, 2, 3}, {4, 1, 6}}});
   for (size_t n = 0; n < whole.size(); ++n) {
     CFileU file = Over(Bytes(whole.begin(), whole.begin() + static_cast<long>(n)));
     MelodyData read;
@@ -128,13 +130,17 @@ TEST(StoFormat, ReadsBrokenFilesSafely) {
       {"negative melody count", Join({kStoMagic, {0xFE, 0xFF, 0xFF, 0xFF}}), FileStatus::Ok, {}},
       {"negative note count", Join({kStoMagic, {1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0}}), FileStatus::Ok, {0}},
       {"second record cut short",
-       Join({kStoMagic, {2, 0, 0, 0, 1, 0, 0, 0, 0, 7, 7, 7, 5, 0, 0, 0, 0, 8, 8, 8}}),
+       Join({kStoMagic, {2, 0, 0, 0, 1, 0, 0, 0, 0, 7, 3, 7, 5, 0, 0, 0, 0, 8, 2, 8}}),
        FileStatus::ReadFailed,
        {1, 1}},
       {"huge melody count, one record",
        Join({kStoMagic, {0xFF, 0xFF, 0xFF, 0x7F, 0, 0, 0, 0, 0}}),
        FileStatus::ReadFailed,
        {0, 0}},
+      {"duration code above 4",
+       Join({kStoMagic, {2, 0, 0, 0, 2, 0, 0, 0, 0, 13, 0, 0, 13, 7, 0}}),
+       FileStatus::BadMagic,
+       {1}},
   };
   for (const Case& c : cases) {
     CFileU file = Over(c.bytes);
@@ -144,6 +150,20 @@ TEST(StoFormat, ReadsBrokenFilesSafely) {
     for (const MelodyData& m : read) counts.push_back(m.notes.size());
     EXPECT_EQ(c.noteCounts, counts) << c.what;
   }
+}
+
+// Neither writer writes a note symbol without a length.
+TEST(Formats, WritersRefuseADurationCodeAbove4) {
+  const MelodyData melody{u"x", {{13, 2, 0}, {13, 5, 0}}};
+  char* data = nullptr;
+  size_t size = 0;
+  {
+    CFileU file(open_memstream(&data, &size));
+    EXPECT_EQ(FileStatus::WriteFailed, MelFormat::Write(file, melody));
+    EXPECT_EQ(FileStatus::WriteFailed, StoFormat::Write(file, {melody}));
+  }
+  EXPECT_EQ(size, 0u);
+  free(data);
 }
 
 TEST(StoFormat, RoundTripsAndCountsItsSize) {

@@ -1,5 +1,6 @@
 // The MIDI writer, byte for byte, and export followed by import.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <iterator>
@@ -73,6 +74,10 @@ TEST(MidiWriter, ExportThenImportGivesTheSameMelody) {
 
 TEST(MidiWriter, AFailedExportLeavesTheOldFile) {
   nvtest::TempDir dir;
+  // A note symbol without a length (duration code above 4) is not exported
+  // as some other length: nothing is written.
+  EXPECT_EQ(MidiWriteError::WriteFailed, MidiWriter::Write(dir.file("bad.mid"), {{13, 2, 0}, {13, 5, 0}}));
+  EXPECT_NE(0, access(dir.file("bad.mid").c_str(), F_OK));
   EXPECT_EQ(MidiWriteError::CreateFailed, MidiWriter::Write(dir.file("missing/x.mid"), {}));
   EXPECT_EQ(std::u16string(u"Ошибка при создании файла"), MidiWriter::ErrorText(MidiWriteError::CreateFailed));
   EXPECT_EQ(std::u16string(u"Ошибка записи в файл"), MidiWriter::ErrorText(MidiWriteError::LengthFailed));

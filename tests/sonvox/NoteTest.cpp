@@ -78,6 +78,26 @@ TEST(Note, EditingIsRefusedWhileBusyButSelectionIsNot) {
   EXPECT_EQ(S_OK, note->PitchUp());
 }
 
+// Duration codes above the sixteenth have no length: the note and the
+// melody refuse them and change nothing (only the low 8 bits count).
+TEST(Note, DurationCodesAbove4AreRefused) {
+  auto note = NewNote();
+  for (SHORT code : {SHORT{5}, SHORT{7}, SHORT{255}, SHORT{-1}}) {
+    EXPECT_EQ(E_INVALIDARG, note->SetDuration(code)) << code;
+    EXPECT_EQ((Values{11, 3, 0}), Read(note.get())) << code;
+  }
+  EXPECT_EQ(S_OK, note->SetDuration(0x104));
+  EXPECT_EQ((Values{11, 4, 0}), Read(note.get()));
+
+  auto melody = nvtest::NewMelody();
+  ASSERT_EQ(S_OK, melody->InsertNoteValues(13, 4, 0));
+  EXPECT_EQ(E_INVALIDARG, melody->InsertNoteValues(13, 5, 0));
+  LONG count = 0;
+  EXPECT_EQ(S_OK, melody->GetCount(&count));
+  EXPECT_EQ(count, 1);
+  EXPECT_EQ(nvtest::Current(melody.get()), 0);
+}
+
 TEST(NoteTables, FrequenciesAndLengths) {
   for (int p = 0; p < PITCH_COUNT; ++p) {
     EXPECT_EQ(std::lround(440.0 * std::pow(2.0, (p - 13) / 12.0)), nv::NoteFrequency(static_cast<BYTE>(p))) << p;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "ISampleSequence.h"
 #include "ModelTestSupport.h"
 #include "SampleTestSupport.h"
 #include "SoundTestSupport.h"
@@ -204,16 +205,59 @@ TEST_F(SampleTest, RefusalsCarryTheirTexts) {
   EXPECT_EQ(TakeErrorText(), u"Образец не готов к воспроизведению.\nНеобходимо вызвать метод PreparePlay.\n");
 }
 
-TEST(SampleWithoutDevice, FillFails) {
-  // Without "AudioDevice" the ALSA default PCM is used, which a machine
-  // without a sound card lacks; a PCM that does not exist is lacking anywhere.
-  for (const char* name : {"", "nv_no_such_pcm"}) {
-    if (*name != '\0') UseAudioDevice(name);
-    if (waveOutGetNumDevs() != 0) continue;  // this machine has a sound card
-    auto sample = NewSample();
-    ArrayVariant wave(VT_UI1, ClientSinePeriod());
-    EXPECT_EQ(sample->Fill(wave.get(), kClientRate, kClientFrequency), E_FAIL) << name;
-    EXPECT_EQ(TakeErrorText(), u"Аудио-устройство отсутсвует\n") << name;
+// A PCM named in the settings that cannot be opened is reported absent; with
+// nothing configured and no default PCM (no sound card, no sound server)
+// the sample plays in silence on the null PCM and the layer says so.
+TEST(SampleWithoutDevice, NamedPcmFailsUnsetFallsBackToSilence) {
+  // No sound server for this process: a runtime folder where none runs.
+  nvtest::TempDir runtime;
+  setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
+  UseAudioDevice("");  // an empty value counts as none
+  EXPECT_EQ(waveOutGetNumDevs(), 1u);
+  if (WaveOutUsesSilentFallback() == 0) GTEST_SKIP() << "this machine has a sound card";
+  ArrayVariant wave(VT_UI1, ClientSinePeriod());
+  auto sample = NewSample();
+  EXPECT_EQ(sample->Fill(wave.get(), kClientRate, kClientFrequency), S_OK);
+  EXPECT_EQ(WaveOutUsesSilentFallback(), 1);
+  ASSERT_EQ(sample->PreparePlay(440, kSixteenth), S_OK);
+  HANDLE finished = CreateEvent(nullptr, FALSE, FALSE, nullptr);
+  const Clock::time_point start = Clock::now();
+  ASSERT_EQ(sample->Play(finished), S_OK);
+  ASSERT_EQ(WaitForSingleObject(finished, 20000), WAIT_OBJECT_0);
+  // In real time, not swallowed at once.
+  EXPECT_GE(std::chrono::duration<double>(Clock::now() - start).count(), 0.131);
+  CloseHandle(finished);
+
+  UseAudioDevice("nv_no_such_pcm");
+  auto named = NewSample();
+  EXPECT_EQ(named->Fill(wave.get(), kClientRate, kClientFrequency), E_FAIL);
+  EXPECT_EQ(TakeErrorText(), u"Аудио-устройство отсутсвует\n");
+}
+
+// A Fill the sample cannot use is refused before anything changes: the
+// earlier analysis keeps rendering exactly as before.
+TEST_F(SampleTest, FillRefusesUnusableRatesAndPeriods) {
+  auto sample = NewFilledSample();
+  ASSERT_EQ(sample->PreparePlay(440, kQuarter), S_OK);
+  const Bytes before = Rendered(sample.get());
+  const struct {
+    LONG rate;
+    double frequency;
+  } cases[] = {
+      {0, 0},
+      {0, 204},
+      {-11025, kClientFrequency},
+      {kClientRate, -204},
+      {kClientRate, 0},
+      {kClientRate, 100},  // 54 bytes hold less than one period
+      {kClientRate, std::nan("")},
+      {kClientRate, HUGE_VAL},
+  };
+  ArrayVariant wave(VT_UI1, ClientSinePeriod());
+  for (const auto& c : cases) {
+    EXPECT_EQ(sample->Fill(wave.get(), c.rate, c.frequency), E_INVALIDARG) << c.rate << " " << c.frequency;
+    ASSERT_EQ(sample->PreparePlay(440, kQuarter), S_OK) << c.rate << " " << c.frequency;
+    EXPECT_EQ(Rendered(sample.get()), before) << c.rate << " " << c.frequency;
   }
 }
 
@@ -249,6 +293,34 @@ TEST_F(SampleTest, PlayRefusedWhileBusyAndStaleStopIgnored) {
   CloseHandle(finished);
 }
 
+// One buffer may wait behind the sounding one; each reports its own end, in
+// order, and a stop ends both.
+TEST_F(SampleTest, ABufferHandedOverFollowsTheSoundingOne) {
+  auto sample = NewFilledSample();
+  nv::ComPtr<nv::ISampleSequence> sequence;
+  ASSERT_EQ(sample->QueryInterface(nv::IID_ISampleSequence, sequence.putVoid()), S_OK);
+  for (bool stop : {false, true}) {
+    ASSERT_EQ(sample->PreparePlay(440, kQuarter), S_OK);
+    HANDLE first = CreateEvent(nullptr, TRUE, FALSE, nullptr);
+    HANDLE second = CreateEvent(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_EQ(sequence->PlayNext(first), S_OK);
+    ASSERT_EQ(sequence->PlaySilenceNext(kSixteenth, second), S_OK);
+    EXPECT_EQ(sequence->PlayNext(nullptr), E_FAIL);
+    EXPECT_EQ(TakeErrorText(), u"Объект занят\n");
+    EXPECT_EQ(sample->Play(nullptr), E_FAIL);
+    EXPECT_EQ(TakeErrorText(), u"Объект занят\n");
+    if (stop) {
+      EXPECT_EQ(sample->Stop(), S_OK);
+    }
+    const HANDLE both[2] = {first, second};
+    EXPECT_EQ(WaitForMultipleObjects(2, both, FALSE, 20000), WAIT_OBJECT_0) << stop;  // the first ends first
+    EXPECT_EQ(WaitForMultipleObjects(2, both, TRUE, 20000), WAIT_OBJECT_0) << stop;
+    CloseHandle(first);
+    CloseHandle(second);
+  }
+  EXPECT_EQ(sequence->PlaySilenceNext(0, nullptr), E_INVALIDARG);
+}
+
 TEST_F(SampleTest, DestructionWaitsForPlayback) {
   auto sample = NewFilledSample();
   ASSERT_EQ(sample->PreparePlay(440, kWhole * 4), S_OK);
@@ -269,6 +341,7 @@ TEST_F(SampleTest, DeviceReceivesTheRenderedBytes) {
   ASSERT_EQ(sample->Play(finished), S_OK);
   ASSERT_EQ(WaitForSingleObject(finished, 20000), WAIT_OBJECT_0);
   CloseHandle(finished);
+  WaveOutReleaseStreams();  // the file is complete once its stream is closed
   std::ifstream in(capture, std::ios::binary);
   const Bytes captured{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   EXPECT_EQ(captured.size(), 1446u);

@@ -82,6 +82,8 @@ std::vector<BYTE> MidiWriter::Build(const std::vector<NoteValues>& notes) {
 }
 
 MidiWriteError MidiWriter::Write(const std::string& path, const std::vector<NoteValues>& notes) {
+  // A note without a length cannot be written; nothing is created.
+  if (!HaveValidDurations(notes)) return MidiWriteError::WriteFailed;
   CSaveFileU save;
   if (!save.Create(path)) return MidiWriteError::CreateFailed;
   CFileU& file = save.File();

@@ -38,7 +38,8 @@ class MidiWriter {
   // The whole file image, the track length included.
   static std::vector<BYTE> Build(const std::vector<NoteValues>& notes);
   // Writes the file through a temporary file renamed over path at the end;
-  // on failure an existing file at path is untouched.
+  // on failure an existing file at path is untouched. WriteFailed, with no
+  // file created, when a note symbol holds a duration code above 4.
   static MidiWriteError Write(const std::string& path, const std::vector<NoteValues>& notes);
 
   static const char16_t* ErrorText(MidiWriteError error);

@@ -1,16 +1,26 @@
 // Wave audio output: PCM buffers played on the sound device in real time.
 //
 // There is one output device, the ALSA PCM named by the string value
-// "AudioDevice" under HKEY_CURRENT_USER\Software\N&V\Sonvox ("default" when
-// the value is absent or empty); WAVE_MAPPER and device 0 both mean it. A
-// value such as "null" or "file:'/path/capture.raw',raw" plays headless.
+// "AudioDevice" under HKEY_CURRENT_USER\Software\N&V\Sonvox; WAVE_MAPPER and
+// device 0 both mean it. A value such as "null" or
+// "file:'/path/capture.raw',raw" plays headless. When the value is absent or
+// empty the device is ALSA's "default" PCM, or, if that cannot be opened (no
+// sound card, no sound server), the "null" PCM: programs keep working in
+// silence and WaveOutUsesSilentFallback tells them so. A configured PCM that
+// cannot be opened is reported absent.
 //
 // The layer keeps real time itself: a buffer is reported done no earlier than
 // its nominal duration after it began sounding, even on a PCM that accepts
-// data at once, and no earlier than the device has played it. Consecutive
-// buffers written while the previous one still sounds play without a gap.
-// waveOutReset drops (does not drain) what is queued and reports every
-// queued buffer done before it returns.
+// data at once, and no earlier than the device's own delay says it has been
+// played. Consecutive buffers written while the previous one still sounds
+// play without a gap. waveOutReset drops (does not drain) what is queued and
+// reports every queued buffer done before it returns.
+//
+// A closed handle's sound stream stays open for a few seconds after its last
+// frame; the next waveOutOpen of the same PCM and format takes it over, and
+// a buffer written to it while the previous handle's last one still sounds
+// follows that one without a gap. So a sound server is never asked to end a
+// stream between two notes, which would cost time and cut what it holds.
 //
 // Every call returns MMSYSERR_NOERROR or one of the error codes below.
 #pragma once
@@ -136,7 +146,7 @@ NVPLATFORM_API MMRESULT waveOutGetDevCaps(UINT_PTR device, WAVEOUTCAPS* caps, UI
 NVPLATFORM_API MMRESULT waveOutOpen(HWAVEOUT* out, UINT device, const WAVEFORMATEX* format, DWORD_PTR callback,
                                     DWORD_PTR instance, DWORD flags);
 // WAVERR_STILLPLAYING while buffers are queued (call waveOutReset first);
-// the handle is invalid afterwards.
+// the handle is invalid afterwards. WOM_CLOSE is the last callback.
 NVPLATFORM_API MMRESULT waveOutClose(HWAVEOUT device);
 // MMSYSERR_INVALPARAM for a null header, a null lpData or size below sizeof(WAVEHDR).
 NVPLATFORM_API MMRESULT waveOutPrepareHeader(HWAVEOUT device, WAVEHDR* header, UINT size);
@@ -148,5 +158,13 @@ NVPLATFORM_API MMRESULT waveOutWrite(HWAVEOUT device, WAVEHDR* header, UINT size
 // Stops at once, drops the queued data and marks every queued header done
 // (callbacks included) before returning.
 NVPLATFORM_API MMRESULT waveOutReset(HWAVEOUT device);
+
+// 1 once the layer has chosen the silent "null" PCM because nothing was
+// configured and the default PCM could not be opened; else 0.
+NVPLATFORM_API int WaveOutUsesSilentFallback();
+// Closes now every stream kept open for closed handles (what they hold is
+// dropped), so that a file PCM is complete on disk. Open handles are not
+// touched.
+NVPLATFORM_API void WaveOutReleaseStreams();
 
 }  // extern "C"
