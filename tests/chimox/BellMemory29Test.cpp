@@ -43,7 +43,7 @@ TEST(BellMemory29, ProbeFindsTheSizeAndGivesTheProbedCellItsByteBack) {
   EXPECT_TRUE(log.points.empty());
 }
 
-TEST(BellMemory29, ContentThatDoesNotHoldTogetherReadsAsAnEmptySet) {
+TEST(BellMemory29, ForeignContentReadsAsEmptyAndBrokenContentAsDamaged) {
   constexpr size_t kSize = 32768;
   auto with = [](std::vector<BYTE> image, size_t at, std::vector<BYTE> bytes) {
     std::copy(bytes.begin(), bytes.end(), image.begin() + static_cast<long>(at));
@@ -58,25 +58,30 @@ TEST(BellMemory29, ContentThatDoesNotHoldTogetherReadsAsAnEmptySet) {
     std::vector<BYTE> image;
     LONG count, used, current;
     BYTE mode;
+    LPARAM code;
   } cases[] = {
-      {"three melodies", good, 3, 36, 2, BELL_MODE_MANUAL},
-      {"two of them shown", Image29(kSize, kThree, 1, 2, 2), 2, 32, 1, BELL_MODE_RANDOM},
-      {"blank memory", std::vector<BYTE>(kSize, 0xFF), 0, 0, 0, BELL_MODE_UNKNOWN},
-      {"cleared", with(good, 4, {0, 0}), 0, 0, 0, BELL_MODE_MANUAL},
-      {"more than 1024", with(good, 4, {0x08, 0x10}), 0, 0, 0, BELL_MODE_MANUAL},
-      {"current pointer below 16", with(good, 2, {0, 14}), 0, 0, 0, BELL_MODE_MANUAL},
-      {"current above the count", with(good, 2, {0, 22}), 0, 0, 0, BELL_MODE_MANUAL},
-      {"first entry elsewhere", with(good, 0x10, {0x08, 0x12}), 0, 0, 0, BELL_MODE_MANUAL},
-      {"entries do not rise", with(good, 0x14, {0x08, 0x4E}), 0, 0, 0, BELL_MODE_MANUAL},
-      {"last melody unterminated", unterminated, 0, 0, 0, BELL_MODE_MANUAL},
-      {"unknown mode", with(good, 1, {7}), 3, 36, 2, BELL_MODE_UNKNOWN},
+      {"three melodies", good, 3, 36, 2, BELL_MODE_MANUAL, BELL_ERR_NONE},
+      {"two of them shown", Image29(kSize, kThree, 1, 2, 2), 2, 32, 1, BELL_MODE_RANDOM, BELL_ERR_NONE},
+      {"blank memory", std::vector<BYTE>(kSize, 0xFF), 0, 0, 0, BELL_MODE_UNKNOWN, BELL_ERR_NONE},
+      {"cleared", with(good, 4, {0, 0}), 0, 0, 0, BELL_MODE_MANUAL, BELL_ERR_NONE},
+      {"more than 1024", with(good, 4, {0x08, 0x10}), 0, 0, 0, BELL_MODE_MANUAL, BELL_ERR_NONE},
+      {"first entry elsewhere", with(good, 0x10, {0x08, 0x12}), 0, 0, 0, BELL_MODE_MANUAL, BELL_ERR_NONE},
+      // The header names melodies of our directory that cannot be read as
+      // a set: they are still there, so no free space is shown.
+      {"current pointer 15", with(good, 2, {0, 15}), 0, 15352, 0, BELL_MODE_MANUAL, BELL_ERR_DAMAGED},
+      {"current pointer below 16", with(good, 2, {0, 14}), 0, 15352, 0, BELL_MODE_MANUAL, BELL_ERR_DAMAGED},
+      {"current above the count", with(good, 2, {0, 22}), 0, 15352, 0, BELL_MODE_MANUAL, BELL_ERR_DAMAGED},
+      {"entries do not rise", with(good, 0x14, {0x08, 0x4E}), 0, 15352, 0, BELL_MODE_MANUAL, BELL_ERR_DAMAGED},
+      {"last melody unterminated", unterminated, 0, 15352, 0, BELL_MODE_MANUAL, BELL_ERR_DAMAGED},
+      {"unknown mode", with(good, 1, {7}), 3, 36, 2, BELL_MODE_UNKNOWN, BELL_ERR_NONE},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     SimulatedDoorbell bell(c.image);
     BellInfo info{};
     ProgressLog log;
-    ASSERT_EQ(BellMemory29(bell).ReadStatus(info, log), BELL_ERR_NONE);
+    ASSERT_EQ(BellMemory29(bell).ReadStatus(info, log), c.code);
+    EXPECT_EQ(bell.file(), c.image);  // a status read writes nothing
     EXPECT_EQ(info.capacity, 15352);
     EXPECT_EQ(info.melodyCount, c.count);
     EXPECT_EQ(info.usedSymbols, c.used);

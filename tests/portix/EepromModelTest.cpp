@@ -53,7 +53,7 @@ TEST(EepromModel, PageWritesWrapInsideTheirPage) {
     size_t address;
     size_t count;
   } cases[] = {
-      {512, 16, 0x108, 20},      // block 1, 16-byte pages
+      {512, 8, 0x108, 20},       // block 1, 8-byte pages
       {16384, 64, 0x0030, 70},   // two bytes wrap over the first ones
       {65536, 128, 0x1070, 40},  // 128-byte pages
   };
