@@ -117,8 +117,10 @@ int BellMemory29::ReadStatus(BellInfo& info, Progress& progress) {
   info.currentMelody = 0;
 
   // A new, cleared or foreign memory shows as an empty device.
+  // Only the entries the header names are read: there is nothing else to
+  // check in them.
   const LONG count = VisibleCount(header);
-  if (count == 0) return BELL_ERR_NONE;
+  if (count == 0) return progress.Reached(60) ? BELL_ERR_NONE : BELL_ERR_CANCELLED;
   std::vector<BYTE> directory(2 * static_cast<size_t>(count));
   if (!bus_.ReadAt(kSelect, kDirectory, directory.data(), static_cast<DWORD>(directory.size()))) {
     return BELL_ERR_TRANSFER;

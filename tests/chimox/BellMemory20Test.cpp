@@ -116,6 +116,9 @@ TEST(BellMemory20, AppendsThatDoNotFitAreRefusedBeforeAnyTransfer) {
       {"exactly the notes free", 256, 1, 251, 5, BELL_ERR_REFUSED},
       {"a version 2.9 record", 7160, 1, 6, 5, BELL_ERR_REFUSED},
       {"111 melodies stored", 256, 111, 200, 1, BELL_ERR_REFUSED},
+      // A melody starting at 255 would have the end marker as its entry.
+      {"an empty melody at 255", 256, 3, 255, 0, BELL_ERR_REFUSED},
+      {"an empty melody at 254", 256, 3, 254, 0, BELL_ERR_NONE},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -216,6 +219,30 @@ TEST(BellMemory20, DumpShowsBothBlocksAsHexText) {
   EXPECT_TRUE(text.ends_with("\r\n00F0 90 97 9E A5 AC B3 BA C1 C8 CF D6 DD E4 EB F2 F9 \r\n\r\n"));
   const size_t block = 16 * (7 + 16 * 3);
   EXPECT_EQ(text.size(), 2 * (26 + block) + 2 + 4);
+}
+
+}  // namespace
+
+namespace {
+
+using chimox::BellMemory20;
+using namespace chimoxtest;
+
+TEST(BellMemory20, ADamagedMemoryTakesNoAppendButCanBeCleared) {
+  std::vector<BYTE> image = Image20({Notes(3), Notes(2), Notes(4)});
+  image[256 + 0x12] = 1;  // the third entry falls back into the first melody
+  SimulatedDoorbell bell(image);
+  BellInfo info{};
+  ProgressLog log;
+  ASSERT_EQ(BellMemory20(bell).ReadStatus(info, log), BELL_ERR_DAMAGED);
+  info.currentMelody = 1;
+  auto melody = MakeMelody(Notes(2));
+  EXPECT_EQ(BellMemory20(bell).AppendMelody(melody.get(), info, log), BELL_ERR_REFUSED);
+  EXPECT_EQ(bell.file(), image);
+  ASSERT_TRUE(BellMemory20(bell).Clear(info));
+  ASSERT_EQ(BellMemory20(bell).ReadStatus(info, log), BELL_ERR_NONE);
+  EXPECT_EQ(BellMemory20(bell).AppendMelody(melody.get(), info, log), BELL_ERR_NONE);
+  EXPECT_EQ(info.melodyCount, 1);
 }
 
 }  // namespace
