@@ -186,9 +186,14 @@ int BellMemory29::AppendMelody(IMelody* melody, BellInfo& info, bool defer, Prog
   if (!bus_.WriteAt(kSelect, start, bytes.data(), bytes.size(), kPage)) return BELL_ERR_TRANSFER;
   if (!progress.Reached(90)) return BELL_ERR_CANCELLED;
 
+  // The header is read in the pause before the entry's write, when the
+  // memory has finished writing the notes, instead of waiting for that
+  // right after them. The entry never crosses a page.
   BYTE header[kHeaderSize];
+  bus_.Pause(MemoryBus::kPagePauseMilliseconds);
   if (!bus_.ReadAt(kSelect, kHeaderByte, header, kHeaderSize)) return BELL_ERR_TRANSFER;
-  if (!WriteWord(Entry(stored + 1), start)) return BELL_ERR_TRANSFER;
+  const BYTE entry[2] = {static_cast<BYTE>(start >> 8), static_cast<BYTE>(start)};
+  if (!bus_.WriteOnce(kSelect, Entry(stored + 1), entry, 2)) return BELL_ERR_TRANSFER;
 
   // The current melody must name a melody of the set the header shows, both
   // before the last-entry pointer moves on and after (an empty set needs
