@@ -201,7 +201,8 @@ void EepromModel::OnLines(bool clockHigh, bool dataHigh) {
 }
 
 LONGLONG EepromModel::Nanoseconds(LONGLONG counts) const {
-  return counts * 1'000'000'000 / clock_.Frequency();
+  // Wide enough for a counter that runs in nanoseconds since boot.
+  return static_cast<LONGLONG>(static_cast<__int128>(counts) * 1'000'000'000 / clock_.Frequency());
 }
 
 void EepromModel::CheckTimes(bool clockHigh, bool dataHigh, bool wasClockHigh, bool wasDataHigh) {

@@ -100,7 +100,7 @@ class EepromModel final : public BusDevice {
 
   bool checkTiming_ = false;
   size_t timingViolations_ = 0;
-  LONGLONG clockChanged_ = 0;  // counter at the last clock edge
+  LONGLONG clockChanged_ = -1;  // counter at the last clock edge; -1 before the first
   LONGLONG startAt_ = -1;      // counter at the last start condition
   LONGLONG stopAt_ = -1;       // counter at the last stop condition
   LONGLONG clockRoseAt_ = -1;
