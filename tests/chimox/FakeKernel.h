@@ -14,6 +14,7 @@
 #include <sys/ioctl.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <set>
@@ -35,6 +36,8 @@ class FakeKernel final : public portix::SystemCalls {
   static constexpr BYTE kOtherStatusBits = 0x38;
 
   explicit FakeKernel(const std::vector<BYTE>& image) : path_(dir_.file("chip.bin")) {
+    // The adapter's lock file is a real one: each test process its own.
+    setenv("XDG_RUNTIME_DIR", dir_.path().c_str(), 1);
     WriteImage(path_, image);
     std::string error;
     memory_ = portix::EepromModel::Open(path_, image.size(), clock_, &error);
