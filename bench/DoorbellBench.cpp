@@ -10,6 +10,7 @@
 #include <time.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -224,6 +225,69 @@ void BM_FullSetWriteAndReadBack(benchmark::State& state) {
   state.counters["read_cpu_s"] = readCpu;
 }
 BENCHMARK(BM_FullSetWriteAndReadBack)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+// A version 2.9 memory of the given size holding count melodies of
+// notesEach notes, current melody 1, built directly in its image file.
+std::string StatusImage(size_t size, int count, int notesEach) {
+  std::vector<BYTE> image(size, 0xFF);
+  auto word = [&](size_t at, size_t value) {
+    image[at] = static_cast<BYTE>(value >> 8);
+    image[at + 1] = static_cast<BYTE>(value);
+  };
+  image[0] = 0;
+  image[1] = 0;
+  word(2, 16);
+  word(4, 14 + 2 * static_cast<size_t>(count));
+  size_t at = 0x0810;
+  for (int m = 0; m < count; ++m) {
+    word(0x10 + 2 * static_cast<size_t>(m), at);
+    for (int i = 0; i < notesEach; ++i) {
+      image[at++] = static_cast<BYTE>(8 * ((m + i) % 32) + i % 5);
+      image[at++] = 0;
+    }
+    image[at++] = 7;
+    image[at++] = 0;
+  }
+  const std::string path = (g_work / ("status-" + std::to_string(size) + ".bin")).string();
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file || std::fwrite(image.data(), 1, image.size(), file) != image.size() || std::fclose(file) != 0) {
+    std::abort();
+  }
+  return path;
+}
+
+// A version 2.9 status read through the bell object with the real bit
+// timing, from the call to its last message. Arguments: memory size,
+// melodies stored (1024 is the longest directory there can be).
+void BM_Version29Status(benchmark::State& state) {
+  const std::string image = StatusImage(static_cast<size_t>(state.range(0)), static_cast<int>(state.range(1)), 14);
+  SetPort("virtual:" + image);
+  IBell_ver2_9* bell = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_Bell, nullptr, CLSCTX_INPROC_SERVER, IID_IBell_ver2_9,
+                              reinterpret_cast<void**>(&bell)))) {
+    state.SkipWithError("no bell object");
+    return;
+  }
+  MessageQueue queue;
+  NotifyTarget target{WM_APP, queue.Window()};
+  BellInfo info{};
+  for (auto _ : state) {
+    bell->ReadInfo(&info, &target);
+    if (WaitForEnd(queue) != BELL_ERR_NONE || info.melodyCount != state.range(1)) {
+      state.SkipWithError("status read failed");
+      break;
+    }
+  }
+  bell->Release();
+  state.counters["goal_ms"] = 250;
+}
+BENCHMARK(BM_Version29Status)
+    ->Args({16384, 3})
+    ->Args({32768, 495})
+    ->Args({65536, 1024})
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // One sequential read of 1 KByte on the bus with the real bit timing.
 void BM_BusReadKByte(benchmark::State& state) {

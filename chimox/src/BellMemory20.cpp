@@ -10,34 +10,47 @@ namespace chimox {
 
 namespace {
 
-// The number of melodies a directory describes, 0 when it is invalid.
+// The number of melodies a directory describes: 0 for a directory that is
+// not ours (its first entry is not 0), -1 for one that starts as ours and
+// then does not hold together.
 LONG CountMelodies(const BYTE* directory) {
   if (directory[0] != 0) return 0;
   for (LONG k = 1; k < 112; ++k) {
-    if (directory[k] == 0xFF) return k;
-    if (k == BellMemory20::kMaxMelodies || directory[k] <= directory[k - 1]) return 0;
+    if (directory[k] == BellMemory20::kEndMarker) return k;
+    if (k == BellMemory20::kMaxMelodies || directory[k] <= directory[k - 1]) return -1;
   }
-  return 0;
+  return -1;
 }
 
 }  // namespace
 
 int BellMemory20::ReadStatus(BellInfo& info, Progress& progress) {
   BYTE header[16];
-  if (!bus_.ReadAt(kBlock1, 0, header, sizeof header)) return BELL_ERR_TRANSFER;
-  info.currentMelody = header[0] - 15;
-  info.selectionMode = header[1] == 0 ? BELL_MODE_SEQUENTIAL : header[1] == 1 ? BELL_MODE_MANUAL : BELL_MODE_UNKNOWN;
-  info.headerByte = header[2];
+  if (!bus_.ReadAt(kBlock1, kCurrentMelody, header, sizeof header)) return BELL_ERR_TRANSFER;
+  info.currentMelody = header[kCurrentMelody] - 15;
+  info.selectionMode = header[kMode] == 0   ? BELL_MODE_SEQUENTIAL
+                       : header[kMode] == 1 ? BELL_MODE_MANUAL
+                                            : BELL_MODE_UNKNOWN;
+  info.headerByte = header[kHeaderByte];
   if (!progress.Reached(10)) return BELL_ERR_CANCELLED;
 
   BYTE directory[112];
-  if (!bus_.ReadAt(kBlock1, 0x10, directory, sizeof directory)) return BELL_ERR_TRANSFER;
+  if (!bus_.ReadAt(kBlock1, kDirectory, directory, sizeof directory)) return BELL_ERR_TRANSFER;
   if (!progress.Reached(60)) return BELL_ERR_CANCELLED;
 
   info.capacity = kCapacity;
-  info.melodyCount = CountMelodies(directory);
+  info.melodyCount = 0;
   info.usedSymbols = 0;
-  if (info.melodyCount == 0) return BELL_ERR_NONE;
+  // The stored melodies must not be written over: no free space.
+  auto damaged = [&] {
+    info.melodyCount = 0;
+    info.usedSymbols = kCapacity;
+    return BELL_ERR_DAMAGED;
+  };
+  const LONG count = CountMelodies(directory);
+  if (count < 0) return damaged();
+  if (count == 0) return BELL_ERR_NONE;
+  info.melodyCount = count;
 
   // The last melody ends at the first terminator after its start.
   const DWORD start = directory[info.melodyCount - 1];
@@ -53,8 +66,7 @@ int BellMemory20::ReadStatus(BellInfo& info, Progress& progress) {
     }
     address += count;
   }
-  info.melodyCount = 0;
-  return BELL_ERR_NONE;
+  return damaged();
 }
 
 int BellMemory20::AppendMelody(IMelody* melody, BellInfo& info, Progress& progress) {
@@ -62,8 +74,9 @@ int BellMemory20::AppendMelody(IMelody* melody, BellInfo& info, Progress& progre
   if (!ReadMelodyNotes(melody, &notes)) return BELL_ERR_REFUSED;
   const LONG count = static_cast<LONG>(notes.size());
   const LONG used = info.usedSymbols;
-  if (info.capacity != kCapacity || used < 0 || kCapacity - used < count + 1 || info.melodyCount < 0 ||
-      info.melodyCount >= kMaxMelodies) {
+  const LONG stored = info.melodyCount;
+  if (info.capacity != kCapacity || used < 0 || used >= kEndMarker || kCapacity - used < count + 1 || stored < 0 ||
+      stored >= kMaxMelodies) {
     return BELL_ERR_REFUSED;
   }
 
@@ -84,24 +97,27 @@ int BellMemory20::AppendMelody(IMelody* melody, BellInfo& info, Progress& progre
       nibbles[p / 2 - used / 2] |= p % 2 == 0 ? static_cast<BYTE>(flags << 4) : flags;
     }
     const size_t touched = static_cast<size_t>((used + count - 1) / 2 - used / 2 + 1);
-    if (!bus_.WriteAt(kBlock1, static_cast<DWORD>(0x80 + used / 2), nibbles, touched, kPage)) {
+    if (!bus_.WriteAt(kBlock1, kFlags + static_cast<DWORD>(used / 2), nibbles, touched, kPage)) {
       return BELL_ERR_TRANSFER;
     }
   }
   if (!progress.Reached(90)) return BELL_ERR_CANCELLED;
 
-  BYTE header[16];
-  if (!bus_.ReadAt(kBlock1, 0, header, sizeof header)) return BELL_ERR_TRANSFER;
-  if (header[0] - 15 != info.currentMelody && !WriteBlock1(0, static_cast<BYTE>(info.currentMelody + 15))) {
+  // The new end marker lies beyond the old one, so writing it changes
+  // nothing; the entry then takes the old marker's place, and the set
+  // grows by the new melody in that one write.
+  if (!WriteBlock1(Entry(stored + 2), kEndMarker) || !WriteBlock1(Entry(stored + 1), static_cast<BYTE>(used))) {
     return BELL_ERR_TRANSFER;
   }
-  const int storedMode = header[1] == 0 ? BELL_MODE_SEQUENTIAL : header[1] == 1 ? BELL_MODE_MANUAL : header[1];
-  if (storedMode != info.selectionMode && !WriteMode(info)) return BELL_ERR_TRANSFER;
 
-  const BYTE entry[2] = {static_cast<BYTE>(used), 0xFF};  // the new entry and the end marker
-  if (!bus_.WriteAt(kBlock1, static_cast<DWORD>(0x10 + info.melodyCount), entry, 2, kPage)) {
+  BYTE header[16];
+  if (!bus_.ReadAt(kBlock1, kCurrentMelody, header, sizeof header)) return BELL_ERR_TRANSFER;
+  if (header[kCurrentMelody] - 15 != info.currentMelody &&
+      !WriteBlock1(kCurrentMelody, static_cast<BYTE>(Entry(info.currentMelody)))) {
     return BELL_ERR_TRANSFER;
   }
+  const int storedMode = header[kMode] == 0 ? BELL_MODE_SEQUENTIAL : header[kMode] == 1 ? BELL_MODE_MANUAL : header[kMode];
+  if (storedMode != info.selectionMode && !WriteMode(info)) return BELL_ERR_TRANSFER;
   info.melodyCount += 1;
   info.usedSymbols += count + 1;
   return BELL_ERR_NONE;
@@ -110,7 +126,7 @@ int BellMemory20::AppendMelody(IMelody* melody, BellInfo& info, Progress& progre
 int BellMemory20::ReadMelody(IMelody* melody, LONG n, const BellInfo& info, Progress& progress) {
   if (n < 1 || info.melodyCount < n) return BELL_ERR_REFUSED;
   BYTE start = 0;
-  if (!bus_.ReadAt(kBlock1, static_cast<DWORD>(15 + n), &start, 1)) return BELL_ERR_TRANSFER;
+  if (!bus_.ReadAt(kBlock1, Entry(n), &start, 1)) return BELL_ERR_TRANSFER;
 
   // Notes lie in block 0 only: reading stops at its end even without a terminator.
   std::vector<BYTE> bytes;
@@ -131,7 +147,7 @@ int BellMemory20::ReadMelody(IMelody* melody, LONG n, const BellInfo& info, Prog
   std::vector<BYTE> flagBytes;
   if (k > 0) {
     flagBytes.resize(k / 2 + ((start % 2 != 0 || k % 2 != 0) ? 1 : 0));
-    if (!bus_.ReadAt(kBlock1, 0x80 + start / 2u, flagBytes.data(), static_cast<DWORD>(flagBytes.size()))) {
+    if (!bus_.ReadAt(kBlock1, kFlags + start / 2u, flagBytes.data(), static_cast<DWORD>(flagBytes.size()))) {
       return BELL_ERR_TRANSFER;
     }
   }
@@ -147,19 +163,19 @@ int BellMemory20::ReadMelody(IMelody* melody, LONG n, const BellInfo& info, Prog
 }
 
 bool BellMemory20::Clear(BellInfo& info) {
-  if (!WriteBlock1(0x10, 0xFF)) return false;
+  if (!WriteBlock1(kDirectory, kEndMarker)) return false;
   info.melodyCount = 0;
   info.usedSymbols = 0;
   return true;
 }
 
 bool BellMemory20::SetCurrentMelody(const BellInfo& info) {
-  return WriteBlock1(0, static_cast<BYTE>(info.currentMelody + 15));
+  return WriteBlock1(kCurrentMelody, static_cast<BYTE>(Entry(info.currentMelody)));
 }
 
 bool BellMemory20::WriteMode(BellInfo& info) {
-  if (info.selectionMode == BELL_MODE_MANUAL) return WriteBlock1(1, 1);
-  if (!WriteBlock1(1, 0)) return false;
+  if (info.selectionMode == BELL_MODE_MANUAL) return WriteBlock1(kMode, 1);
+  if (!WriteBlock1(kMode, 0)) return false;
   info.selectionMode = BELL_MODE_SEQUENTIAL;
   return true;
 }

@@ -1,6 +1,7 @@
 #include "BellMemory29.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "DumpText.h"
@@ -10,7 +11,10 @@ namespace chimox {
 
 namespace {
 
-constexpr DWORD kProbeCells[3] = {0x1000, 0x5000, 0x9000};
+// Where a smaller memory wraps round onto address 0: 0x4000 is 0x0000 on
+// 16 KByte, 0x8000 on 16 and 32 KByte.
+constexpr DWORD kMirror16 = 0x4000;
+constexpr DWORD kMirror32 = 0x8000;
 
 DWORD Word(const BYTE* bytes) {
   return static_cast<DWORD>(bytes[0]) << 8 | bytes[1];
@@ -26,6 +30,20 @@ SHORT FlagsOf(BYTE flagByte) {
 
 int DecodeMode(BYTE stored) {
   return stored <= 2 ? stored + 1 : stored;
+}
+
+// The melody number a pointer to a directory entry names; 0 for none.
+LONG MelodyOf(DWORD pointer) {
+  return pointer < 16 ? 0 : static_cast<LONG>(pointer - 16) / 2 + 1;
+}
+
+// The count the header's last-entry pointer names; 0 for an empty set and
+// for a pointer no set can have (a new memory reads 0xFFFF).
+LONG VisibleCount(const BYTE* header) {
+  const DWORD last = Word(header + BellMemory29::kLastEntry);
+  if (last < 16) return 0;
+  const LONG count = MelodyOf(last);
+  return count > BellMemory29::kMaxMelodies ? 0 : count;
 }
 
 }  // namespace
@@ -45,62 +63,84 @@ DWORD BellMemory29::MemorySize(int sizeCode) {
 
 int BellMemory29::ProbeSize() {
   bus_.Pause(MemoryBus::kPagePauseMilliseconds);
-  BYTE ignored = 0;
-  if (bus_.Read(0xA3, &ignored, 1)) return 0;  // a version 2.0 memory answers its block 1
+  // A version 2.0 memory answers its block 1; a version 2.9 one never does,
+  // so it is asked once instead of for the select deadline.
+  if (bus_.Answers(0xA3)) return 0;
 
-  BYTE before[3];
-  for (int i = 0; i < 3; ++i) {
-    if (!ReadByteAt(kProbeCells[i], &before[i])) return 0;
+  BYTE at16[kHeaderSize];
+  BYTE at32[kHeaderSize];
+  if (!bus_.ReadAt(kSelect, kHeaderByte, header_, kHeaderSize) ||
+      !bus_.ReadAt(kSelect, kMirror16, at16, kHeaderSize) || !bus_.ReadAt(kSelect, kMirror32, at32, kHeaderSize)) {
+    return 0;
   }
-  BYTE marker = 0;
-  while (marker == before[0] || marker == before[1] || marker == before[2]) ++marker;
+  // Different bytes are different cells.
+  if (std::memcmp(header_, at32, kHeaderSize) != 0) return 3;
+  if (std::memcmp(header_, at16, kHeaderSize) != 0) return 2;
+  // One cell, or a larger memory holding the same bytes there (a new one).
+  // A size once found as 16 KByte is kept: should the device have been
+  // changed for a larger one, it is only under-used.
+  if (sizes_ && sizes_->written == 1) return 1;
+  const int code = ProbeByWriting();
+  if (sizes_) sizes_->written = code;
+  return code;
+}
 
-  // Wherever the marker reappears, the address wrapped onto the probed cell.
-  // The cell gets its byte back whatever happens after the marker went out.
-  BYTE after[3];
-  bool ok = bus_.WriteOnce(kSelect, kProbeCells[0], &marker, 1);
+int BellMemory29::ProbeByWriting() {
+  // The three places hold the same byte; the marker is any other value.
+  const BYTE before = header_[kProbeCell];
+  const BYTE marker = static_cast<BYTE>(before ^ 0xFF);
+  BYTE at16 = 0;
+  BYTE at32 = 0;
+  bool ok = bus_.WriteOnce(kSelect, kProbeCell, &marker, 1);
   if (ok) {
     bus_.Pause(MemoryBus::kPagePauseMilliseconds);
-    for (int i = 0; i < 3 && ok; ++i) ok = ReadByteAt(kProbeCells[i], &after[i]);
+    ok = ReadByteAt(kMirror16 + kProbeCell, &at16) && ReadByteAt(kMirror32 + kProbeCell, &at32);
   }
-  if (!bus_.WriteOnce(kSelect, kProbeCells[0], &before[0], 1) || !ok) return 0;
-  if (after[0] != after[2]) return 3;
-  return after[0] == after[1] ? 1 : 2;
+  // The cell gets its byte back whatever happened after the marker went out.
+  bus_.Pause(MemoryBus::kPagePauseMilliseconds);
+  if (!bus_.WriteOnce(kSelect, kProbeCell, &before, 1) || !ok) return 0;
+  if (at32 != marker) return 3;
+  return at16 == marker ? 1 : 2;
 }
 
 int BellMemory29::ReadStatus(BellInfo& info, Progress& progress) {
   const DWORD size = MemorySize(ProbeSize());
   if (size == 0) return BELL_ERR_TRANSFER;
-  BYTE header[16];
-  if (!bus_.ReadAt(kSelect, 0, header, sizeof header)) return BELL_ERR_TRANSFER;
+  const BYTE* header = header_;
   if (!progress.Reached(10)) return BELL_ERR_CANCELLED;
 
   info.capacity = static_cast<LONG>((size - kNoteArea) / 2);
-  info.selectionMode = static_cast<BYTE>(header[1] <= 2 ? header[1] + 1 : BELL_MODE_UNKNOWN);
-  info.headerByte = header[0];
+  info.selectionMode = static_cast<BYTE>(header[kMode] <= 2 ? header[kMode] + 1 : BELL_MODE_UNKNOWN);
+  info.headerByte = header[kHeaderByte];
   info.melodyCount = 0;
   info.usedSymbols = 0;
   info.currentMelody = 0;
 
-  // Anything that does not hold together leaves the set empty: a new or
-  // foreign memory shows as an empty device.
-  const DWORD last = Word(header + 4);
-  const DWORD current = Word(header + 2);
-  if (last < 16 || current < 16) return BELL_ERR_NONE;
-  const LONG count = static_cast<LONG>((last - 16) / 2 + 1);
-  const LONG currentMelody = static_cast<LONG>((current - 16) / 2 + 1);
-  if (count > kMaxMelodies || currentMelody > count) return BELL_ERR_NONE;
-
-  std::vector<BYTE> directory(2048);
-  if (!bus_.ReadAt(kSelect, 0x0010, directory.data(), 2048)) return BELL_ERR_TRANSFER;
+  // A new, cleared or foreign memory shows as an empty device.
+  // Only the entries the header names are read: there is nothing else to
+  // check in them.
+  const LONG count = VisibleCount(header);
+  if (count == 0) return progress.Reached(60) ? BELL_ERR_NONE : BELL_ERR_CANCELLED;
+  std::vector<BYTE> directory(2 * static_cast<size_t>(count));
+  if (!bus_.ReadAt(kSelect, kDirectory, directory.data(), static_cast<DWORD>(directory.size()))) {
+    return BELL_ERR_TRANSFER;
+  }
   if (!progress.Reached(60)) return BELL_ERR_CANCELLED;
-
   if (Word(directory.data()) != kNoteArea) return BELL_ERR_NONE;
+
+  // From here the directory is ours: whatever does not hold together is
+  // damage, and the stored melodies must not be written over.
+  auto damaged = [&] {
+    info.usedSymbols = info.capacity;
+    return BELL_ERR_DAMAGED;
+  };
+  const LONG current = MelodyOf(Word(header + kCurrentEntry));
+  if (current < 1 || current > count) return damaged();
   for (LONG k = 1; k < count; ++k) {
-    if (Word(&directory[2 * k]) <= Word(&directory[2 * (k - 1)])) return BELL_ERR_NONE;
+    if (Word(&directory[2 * k]) <= Word(&directory[2 * (k - 1)])) return damaged();
   }
   const DWORD start = Word(&directory[2 * (count - 1)]);
-  if (start >= size) return BELL_ERR_NONE;
+  if (start >= size || (start - kNoteArea) % 2 != 0) return damaged();
 
   // The last melody ends at the first symbol whose note byte is a terminator.
   if (!bus_.SetAddress(kSelect, start)) return BELL_ERR_TRANSFER;
@@ -108,17 +148,17 @@ int BellMemory29::ReadStatus(BellInfo& info, Progress& progress) {
     BYTE chunk[60];
     const DWORD length = std::min<DWORD>(sizeof chunk, size - address);
     if (!bus_.Read(kSelect | 1, chunk, length)) return BELL_ERR_TRANSFER;
-    for (DWORD i = (address - start) % 2; i < length; i += 2) {
+    for (DWORD i = 0; i < length; i += 2) {
       if (chunk[i] == kTerminator) {
         info.melodyCount = count;
-        info.currentMelody = currentMelody;
-        info.usedSymbols = static_cast<LONG>((start - kNoteArea) / 2 + (address + i - start) / 2 + 1);
+        info.currentMelody = current;
+        info.usedSymbols = static_cast<LONG>((address + i - kNoteArea) / 2 + 1);
         return BELL_ERR_NONE;
       }
     }
     address += length;
   }
-  return BELL_ERR_NONE;
+  return damaged();
 }
 
 int BellMemory29::AppendMelody(IMelody* melody, BellInfo& info, bool defer, Progress& progress) {
@@ -126,7 +166,9 @@ int BellMemory29::AppendMelody(IMelody* melody, BellInfo& info, bool defer, Prog
   if (!ReadMelodyNotes(melody, &notes)) return BELL_ERR_REFUSED;
   const LONG count = static_cast<LONG>(notes.size());
   const LONG used = info.usedSymbols;
-  if (used < 0 || info.capacity - used < count + 1 || info.melodyCount < 0 || info.melodyCount >= kMaxMelodies) {
+  const LONG stored = info.melodyCount;
+  if (used < 0 || info.capacity > 31736 || info.capacity - used < count + 1 || stored < 0 ||
+      stored >= kMaxMelodies) {
     return BELL_ERR_REFUSED;
   }
 
@@ -138,21 +180,40 @@ int BellMemory29::AppendMelody(IMelody* melody, BellInfo& info, bool defer, Prog
   }
   bytes.push_back(kTerminator);
   bytes.push_back(0);
-  const DWORD start = kNoteArea + 2 * static_cast<DWORD>(used);
+  // Notes and entry lie beyond what the header names: writing them changes
+  // nothing the bell reads.
+  const DWORD start = Symbol(used);
   if (!bus_.WriteAt(kSelect, start, bytes.data(), bytes.size(), kPage)) return BELL_ERR_TRANSFER;
   if (!progress.Reached(90)) return BELL_ERR_CANCELLED;
 
-  BYTE header[16];
-  if (!bus_.ReadAt(kSelect, 0, header, sizeof header)) return BELL_ERR_TRANSFER;
-  const LONG storedCurrent = (static_cast<LONG>(Word(header + 2)) - 16) / 2 + 1;
-  if (storedCurrent != info.currentMelody && !WriteWord(0x0002, static_cast<DWORD>(14 + 2 * info.currentMelody))) {
-    return BELL_ERR_TRANSFER;
+  // The header is read in the pause before the entry's write, when the
+  // memory has finished writing the notes, instead of waiting for that
+  // right after them. The entry never crosses a page.
+  BYTE header[kHeaderSize];
+  bus_.Pause(MemoryBus::kPagePauseMilliseconds);
+  if (!bus_.ReadAt(kSelect, kHeaderByte, header, kHeaderSize)) return BELL_ERR_TRANSFER;
+  const BYTE entry[2] = {static_cast<BYTE>(start >> 8), static_cast<BYTE>(start)};
+  if (!bus_.WriteOnce(kSelect, Entry(stored + 1), entry, 2)) return BELL_ERR_TRANSFER;
+
+  // The current melody must name a melody of the set the header shows, both
+  // before the last-entry pointer moves on and after (an empty set needs
+  // none): before it when it is valid for the old set, else after it.
+  const LONG visibleBefore = VisibleCount(header);
+  const LONG visibleAfter = defer ? visibleBefore : stored + 1;
+  const LONG storedCurrent = MelodyOf(Word(header + kCurrentEntry));
+  LONG current = info.currentMelody;
+  if (current < 1 || current > visibleAfter) {
+    current = storedCurrent >= 1 && storedCurrent <= visibleAfter ? storedCurrent : (visibleAfter >= 1 ? 1 : 0);
   }
-  if (DecodeMode(header[1]) != info.selectionMode && !WriteMode(info)) return BELL_ERR_TRANSFER;
+  const bool writeCurrent = current >= 1 && current != storedCurrent;
+  const bool currentFirst = writeCurrent && (visibleBefore == 0 || current <= visibleBefore);
+  if (currentFirst && !WriteWord(kCurrentEntry, Entry(current))) return BELL_ERR_TRANSFER;
+  if (DecodeMode(header[kMode]) != info.selectionMode && !WriteMode(info)) return BELL_ERR_TRANSFER;
   // Deferred appends stay invisible to the bell until a later append names
   // the last entry.
-  if (!defer && !WriteWord(0x0004, static_cast<DWORD>(16 + 2 * info.melodyCount))) return BELL_ERR_TRANSFER;
-  if (!WriteWord(0x0010 + 2 * static_cast<DWORD>(info.melodyCount), start)) return BELL_ERR_TRANSFER;
+  if (!defer && !WriteWord(kLastEntry, Entry(stored + 1))) return BELL_ERR_TRANSFER;
+  if (writeCurrent && !currentFirst && !WriteWord(kCurrentEntry, Entry(current))) return BELL_ERR_TRANSFER;
+  if (current >= 1) info.currentMelody = current;
   info.melodyCount += 1;
   info.usedSymbols += count + 1;
   return BELL_ERR_NONE;
@@ -161,13 +222,12 @@ int BellMemory29::AppendMelody(IMelody* melody, BellInfo& info, bool defer, Prog
 int BellMemory29::ReadMelody(IMelody* melody, LONG n, const BellInfo& info, Progress& progress) {
   if (n < 1 || info.melodyCount < n) return BELL_ERR_REFUSED;
   BYTE entry[2];
-  if (!bus_.ReadAt(kSelect, static_cast<DWORD>(14 + 2 * n), entry, 2)) return BELL_ERR_TRANSFER;
+  if (!bus_.ReadAt(kSelect, Entry(n), entry, 2)) return BELL_ERR_TRANSFER;
   const DWORD start = Word(entry);
 
   // At most capacity notes, and none beyond the top of the memory (reading on
   // would wrap round to the header).
-  const DWORD top =
-      info.capacity > 0 && info.capacity <= 31736 ? kNoteArea + 2 * static_cast<DWORD>(info.capacity) : 0x10000;
+  const DWORD top = info.capacity > 0 && info.capacity <= 31736 ? Symbol(info.capacity) : 0x10000;
   const DWORD limit =
       std::min<DWORD>(static_cast<DWORD>(std::max<LONG>(info.capacity, 0)), start < top ? (top - start) / 2 : 0);
   std::vector<NoteValues> notes;
@@ -198,20 +258,20 @@ bool BellMemory29::WriteMode(BellInfo& info) {
   } else if (info.selectionMode == BELL_MODE_SEQUENTIAL) {
     stored = 0;
   }
-  if (!bus_.WriteAt(kSelect, 0x0001, &stored, 1, kPage)) return false;
+  if (!bus_.WriteAt(kSelect, kMode, &stored, 1, kPage)) return false;
   if (stored == 2) info.selectionMode = BELL_MODE_RANDOM;
   return true;
 }
 
 bool BellMemory29::Clear(BellInfo& info) {
-  if (!WriteWord(0x0004, 0)) return false;
+  if (!WriteWord(kLastEntry, 0)) return false;
   info.melodyCount = 0;
   info.usedSymbols = 0;
   return true;
 }
 
 bool BellMemory29::SetCurrentMelody(const BellInfo& info) {
-  return WriteWord(0x0002, static_cast<DWORD>(14 + 2 * info.currentMelody));
+  return WriteWord(kCurrentEntry, Entry(info.currentMelody));
 }
 
 bool BellMemory29::SetSelectionMode(BellInfo& info) {

@@ -1,6 +1,7 @@
 #include "CBell.h"
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <new>
 #include <string>
@@ -20,6 +21,7 @@ constexpr char kNoErrorsText[] = "Ошибок нет";
 constexpr char kBellBusyText[] = "Звонок занят операцией ввода-вывода\n";
 constexpr char kCurrentAboveCountText[] = "Номер текущей мелодии больше количества мелодий";
 constexpr char kIoErrorText[] = "Ошибка ввода-вывода при обмене со звонком";
+constexpr char kPortBusyText[] = "Порт звонка занят другой программой\n";
 
 void Notify(const NotifyTarget& target, WORD operation, int percent, LPARAM code) {
   // A closed or null window simply gets no report.
@@ -75,7 +77,8 @@ const nv::InterfaceEntry<CBell> CBell::interfaceMap[] = {
 HRESULT CBell::Initialize() {
   cancel_ = CreateEvent(nullptr, TRUE, FALSE, nullptr);
   if (!cancel_) return E_HANDLE;
-  if (port_.Open() != 0) return E_FAIL;
+  // The port is read once: everything this object does goes to that device.
+  if (port_.Open(PortAccess::FromSetting()) != 0) return E_FAIL;
   nv::SetErrorText(kNoErrorsText);
   return S_OK;
 }
@@ -97,6 +100,35 @@ CBell::~CBell() {
 
 void CBell::RefuseWhileBusy() {
   if (InterlockedRead(&busy_) != 0) nv::Raise(E_FAIL, kBellBusyText);
+}
+
+bool CBell::LockPort() {
+  std::string why;
+  switch (port_.Lock(&why)) {
+    case portix::PortLock::kHeld:
+      return true;
+    case portix::PortLock::kBusy:
+      nv::Raise(E_FAIL, kPortBusyText);
+    case portix::PortLock::kRefused:
+      nv::SetErrorText((why + "\n").c_str());
+      nv::Raise(E_FAIL);
+    case portix::PortLock::kFailed:
+      break;
+  }
+  return false;
+}
+
+void CBell::RunLocked(const std::function<bool()>& transfers) {
+  if (!LockPort()) nv::Raise(E_FAIL, kIoErrorText);
+  bool ok = false;
+  try {
+    ok = transfers();
+  } catch (...) {
+    port_.Unlock();
+    throw;
+  }
+  // Unlocking saves what is pending: a page that cannot be saved is a failed write.
+  if (!port_.Unlock() || !ok) nv::Raise(E_FAIL, kIoErrorText);
 }
 
 HRESULT CBell::IsBusy(SHORT* busy) {
@@ -121,7 +153,10 @@ HRESULT CBell::StartWorker(WORD operation, Version version, IMelody* melody, LON
     if (!info || !target || (operation != BELL_OP_READ_INFO && !melody)) return E_POINTER;
     ScopedHandle started(CreateEvent(nullptr, FALSE, FALSE, nullptr));
     if (!started) return E_HANDLE;
-    StartRecord record{started.get(), this, {operation, version, melody, number, info, *target, defer}};
+    // The port stays locked until the worker ends; a port that cannot be
+    // opened shows as the worker's failed transfer.
+    const bool locked = LockPort();
+    StartRecord record{started.get(), this, {operation, version, melody, number, info, *target, defer, locked}};
 
     ResetEvent(cancel_);
     if (worker_) {
@@ -133,7 +168,10 @@ HRESULT CBell::StartWorker(WORD operation, Version version, IMelody* melody, LON
       worker_ = nullptr;
     }
     worker_ = CreateThread(nullptr, 0, &CBell::WorkerMain, &record, 0, nullptr);
-    if (!worker_) return E_HANDLE;
+    if (!worker_) {
+      if (locked) port_.Unlock();
+      return E_HANDLE;
+    }
     // The record lives on this stack: the worker copies it before it signals.
     WaitForSingleObject(started.get(), INFINITE);
     return S_OK;
@@ -150,6 +188,7 @@ void CBell::Work(const Job& job, HANDLE started) {
   bool comInitialised = false;
   if (job.melody) {
     if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {
+      if (job.locked) port_.Unlock();
       Notify(job.target, job.operation, 0, BELL_ERR_COINIT);
       SetEvent(started);
       return;
@@ -161,11 +200,15 @@ void CBell::Work(const Job& job, HANDLE started) {
   SetEvent(started);
 
   WorkerProgress progress(job.target, job.operation, cancel_);
-  int code = BELL_ERR_NONE;
-  try {
-    code = RunProcedure(job, progress);
-  } catch (const std::bad_alloc&) {
-    code = BELL_ERR_NOMEMORY;
+  int code = BELL_ERR_TRANSFER;
+  if (job.locked) {
+    try {
+      code = RunProcedure(job, progress);
+    } catch (const std::bad_alloc&) {
+      code = BELL_ERR_NOMEMORY;
+    }
+    // Unlocking saves what is pending: a page that cannot be saved is a failed write.
+    if (!port_.Unlock() && code == BELL_ERR_NONE) code = BELL_ERR_TRANSFER;
   }
   if (job.melody) job.melody->Release();
 
@@ -211,19 +254,21 @@ HRESULT CBell::RunSync(SyncOperation operation, Version version, BellInfo* info)
     if (operation == SyncOperation::kCurrentMelody && info->currentMelody > info->melodyCount) {
       nv::Raise(E_FAIL, kCurrentAboveCountText);
     }
-    bool ok = false;
-    if (version == Version::k29) {
-      BellMemory29 memory(port_);
-      ok = operation == SyncOperation::kClear           ? memory.Clear(*info)
-           : operation == SyncOperation::kSelectionMode ? memory.SetSelectionMode(*info)
-                                                        : memory.SetCurrentMelody(*info);
-    } else {
+    // The record changes only once the device has it.
+    BellInfo updated = *info;
+    RunLocked([&] {
+      if (version == Version::k29) {
+        BellMemory29 memory(port_);
+        return operation == SyncOperation::kClear           ? memory.Clear(updated)
+               : operation == SyncOperation::kSelectionMode ? memory.SetSelectionMode(updated)
+                                                            : memory.SetCurrentMelody(updated);
+      }
       BellMemory20 memory(port_);
-      ok = operation == SyncOperation::kClear           ? memory.Clear(*info)
-           : operation == SyncOperation::kSelectionMode ? memory.SetSelectionMode(*info)
-                                                        : memory.SetCurrentMelody(*info);
-    }
-    if (!ok) nv::Raise(E_FAIL, kIoErrorText);
+      return operation == SyncOperation::kClear           ? memory.Clear(updated)
+             : operation == SyncOperation::kSelectionMode ? memory.SetSelectionMode(updated)
+                                                          : memory.SetCurrentMelody(updated);
+    });
+    *info = updated;
     return S_OK;
   });
 }
@@ -272,7 +317,11 @@ HRESULT CBell::DumpVer2_0(LPCOLESTR path) {
     RefuseWhileBusy();
     File file = CreateDumpFile(path);
     if (!file) return E_FAIL;
-    const bool ok = BellMemory20(port_).Dump(file.get());
+    bool ok = false;
+    if (LockPort()) {
+      ok = BellMemory20(port_).Dump(file.get());
+      ok = port_.Unlock() && ok;
+    }
     return Finish(std::move(file)) && ok ? S_OK : E_FAIL;
   });
 }
@@ -280,14 +329,17 @@ HRESULT CBell::DumpVer2_0(LPCOLESTR path) {
 HRESULT CBell::DumpVer2_9(LPCOLESTR path) {
   return Run([&] {
     RefuseWhileBusy();
-    BellMemory29 memory(port_);
+    if (!LockPort()) return E_FAIL;
+    // Whatever happens below, the port is let go at the end.
+    std::unique_ptr<PortAccess, void (*)(PortAccess*)> unlock(&port_, [](PortAccess* port) { port->Unlock(); });
+    BellMemory29 memory(port_, sizes_);
     const DWORD size = BellMemory29::MemorySize(memory.ProbeSize());
     if (size == 0) return E_FAIL;
     std::vector<BYTE> buffer(size + 2);  // allocation failure: E_OUTOFMEMORY
     File file = CreateDumpFile(path);
     if (!file) return E_FAIL;
     const bool ok = memory.Dump(file.get(), buffer.data(), size);
-    return Finish(std::move(file)) && ok ? S_OK : E_FAIL;
+    return Finish(std::move(file)) && ok && port_.Unlock() ? S_OK : E_FAIL;
   });
 }
 

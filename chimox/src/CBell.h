@@ -9,7 +9,10 @@
 // share. Destruction cancels a running worker and waits for its end.
 #pragma once
 
+#include <functional>
+
 #include "BellVersionImpl.h"
+#include "BellMemory29.h"
 #include "CObjectBase.h"
 #include "InterfaceEntry.h"
 #include "PortAccess.h"
@@ -72,6 +75,7 @@ class CBell : public nv::CObjectBase<CBell>,
     BellInfo* info;
     NotifyTarget target;
     bool defer;
+    bool locked;  // the port is held for the worker, which lets it go at its end
   };
   struct StartRecord {
     HANDLE started;
@@ -87,11 +91,19 @@ class CBell : public nv::CObjectBase<CBell>,
 
   HRESULT RunSync(SyncOperation operation, Version version, BellInfo* info);
   void RefuseWhileBusy();
+  // Takes the port for one operation: true when held, false when it cannot
+  // be opened; raises E_FAIL with a text for a busy or refused port.
+  bool LockPort();
+  // Runs transfers (false: a transfer failed) with the port locked; raises
+  // E_FAIL with the I/O error text when they fail or cannot be saved.
+  void RunLocked(const std::function<bool()>& transfers);
 
   HANDLE worker_ = nullptr;
   volatile LONG busy_ = 0;
   HANDLE cancel_ = nullptr;
   PortAccess port_;
+  // What the version 2.9 probe learnt of this port's memory.
+  MemorySizes sizes_;
 };
 
 }  // namespace chimox

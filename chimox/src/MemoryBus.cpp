@@ -11,7 +11,7 @@ bool MemoryBus::Write(BYTE select, bool stop, DWORD address, const BYTE* data, s
   std::vector<BYTE> request;
   request.reserve(4 + size);
   request.push_back(select);
-  request.push_back(stop ? 1 : 0);
+  request.push_back(stop ? BUS_STOP : 0);
   if (addressBytes_ == 2) request.push_back(static_cast<BYTE>(address >> 8));
   request.push_back(static_cast<BYTE>(address));
   request.insert(request.end(), data, data + size);
@@ -23,8 +23,14 @@ bool MemoryBus::SetAddress(BYTE select, DWORD address) {
 }
 
 bool MemoryBus::Read(BYTE select, BYTE* out, DWORD count) {
-  const BYTE request[2] = {select, 1};
+  const BYTE request[2] = {select, BUS_STOP};
   return port_.Transfer(IOCTL_BUS_READ, request, 2, out, count);
+}
+
+bool MemoryBus::Answers(BYTE select) {
+  const BYTE request[2] = {select, BUS_STOP_SELECT_ONCE};
+  BYTE ignored = 0;
+  return port_.Transfer(IOCTL_BUS_READ, request, 2, &ignored, 1);
 }
 
 bool MemoryBus::ReadAt(BYTE writeSelect, DWORD address, BYTE* out, DWORD count) {

@@ -21,6 +21,8 @@ class MemoryBus {
   bool SetAddress(BYTE select, DWORD address);
   // Reads count bytes (1 or more) at the memory's address counter, with stop.
   bool Read(BYTE select, BYTE* out, DWORD count);
+  // Whether a device acknowledges select at once (a 1-byte read, no retry).
+  bool Answers(BYTE select);
   // SetAddress with writeSelect, then Read with writeSelect + 1.
   bool ReadAt(BYTE writeSelect, DWORD address, BYTE* out, DWORD count);
   // Splits data at multiples of pageSize; each piece is sent with its address

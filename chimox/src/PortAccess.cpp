@@ -23,43 +23,80 @@ std::string BesideThisModule(const char* fileName) {
 
 }  // namespace
 
-int PortAccess::Open() {
-  const std::string setting = portix::PortSetting::Read();
-  portix::PortSetting port;
-  useDriver_ = portix::PortSetting::Parse(setting, &port) && port.kind == portix::PortSetting::Kind::kI2c;
-  if (useDriver_) {
-    driver_ = I2cAdapter::Open(port.path);
-    return driver_ ? 0 : kDeviceMissing;
+std::string PortAccess::FromSetting() {
+  return portix::PortSetting::Read();
+}
+
+template <typename Function>
+bool PortAccess::Find(const char* name, Function* function) {
+  *function = reinterpret_cast<Function>(GetProcAddress(portModule_, name));
+  return *function != nullptr;
+}
+
+int PortAccess::Open(const std::string& port) {
+  port_ = port;
+  portix::PortSetting parsed;
+  if (portix::PortSetting::Parse(port, &parsed) && parsed.kind == portix::PortSetting::Kind::kI2c) {
+    adapter_ = I2cAdapter::Open(parsed.path);
+    return adapter_ ? 0 : kDeviceMissing;
   }
-  // The library reads the same setting itself when it opens its port on the
-  // first transfer; a port it cannot open shows as failed transfers.
   portModule_ = LoadLibrary(BesideThisModule(PORTIX_MODULE).c_str());
   if (!portModule_) portModule_ = LoadLibrary(PORTIX_MODULE);
-  if (!portModule_) return kLibraryMissing;
-  deviceControl_ = reinterpret_cast<PFN_DEVICECONTROLIO>(GetProcAddress(portModule_, "DeviceControlIO"));
-  if (!deviceControl_) {
+  PFN_PORTIXOPENPORT openPort = nullptr;
+  if (!portModule_ || !Find("PortixOpenPort", &openPort) || !Find("PortixLock", &lock_) ||
+      !Find("PortixUnlock", &unlock_) || !Find("PortixTransfer", &transfer_) ||
+      !Find("PortixClosePort", &closePort_)) {
     Close();
     return kLibraryMissing;
   }
+  // A malformed port is not refused here: it shows as a port that cannot be
+  // opened when the first operation locks it.
+  library_ = openPort(port.c_str());
   return 0;
 }
 
 void PortAccess::Close() {
-  driver_.reset();
-  if (portModule_) {
-    // Lets the port go (and the next bell object open the port the setting
-    // names then) before the library may be unloaded.
-    if (auto close = reinterpret_cast<PFN_PORTIXCLOSE>(GetProcAddress(portModule_, "PortixClose"))) close();
-    FreeLibrary(portModule_);
-    portModule_ = nullptr;
+  adapter_.reset();
+  if (library_ && closePort_) closePort_(library_);
+  library_ = nullptr;
+  if (portModule_) FreeLibrary(portModule_);
+  portModule_ = nullptr;
+  lock_ = nullptr;
+  unlock_ = nullptr;
+  transfer_ = nullptr;
+  closePort_ = nullptr;
+}
+
+portix::PortLock PortAccess::Lock(std::string* error) {
+  if (adapter_) return adapter_->Lock(error);
+  if (!library_) {
+    *error = "cannot open " + port_;
+    return portix::PortLock::kFailed;
   }
-  deviceControl_ = nullptr;
+  char text[256];
+  switch (lock_(library_, text, sizeof text)) {
+    case ERROR_SUCCESS:
+      return portix::PortLock::kHeld;
+    case ERROR_BUSY:
+      return portix::PortLock::kBusy;
+    default:
+      *error = text;
+      return portix::PortLock::kFailed;
+  }
+}
+
+bool PortAccess::Unlock() {
+  if (adapter_) {
+    adapter_->Unlock();
+    return true;
+  }
+  return !library_ || unlock_(library_);
 }
 
 bool PortAccess::Transfer(DWORD code, const BYTE* input, DWORD inputLength, BYTE* output, DWORD outputLength) {
-  if (useDriver_) return driver_ && driver_->Transfer(code, input, inputLength, output, outputLength);
+  if (adapter_) return adapter_->Transfer(code, input, inputLength, output, outputLength);
   DWORD returned = 0;
-  return deviceControl_ && deviceControl_(code, input, inputLength, output, outputLength, &returned);
+  return library_ && transfer_(library_, code, input, inputLength, output, outputLength, &returned);
 }
 
 void PortAccess::Pause(DWORD milliseconds) {

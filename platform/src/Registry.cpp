@@ -5,10 +5,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <mutex>
 #include <new>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 #include "RegistryStore.h"
 
@@ -56,6 +58,37 @@ LONG NewHandle(RegistryStore* store, std::string path, HKEY* result) {
   }
   *result = reinterpret_cast<HKEY>(open);
   return ERROR_SUCCESS;
+}
+
+// Process-local values: (store, folded key path, folded value name) -> data.
+struct OverrideKey {
+  const RegistryStore* store;
+  std::string path;
+  std::string name;
+  auto operator<=>(const OverrideKey&) const = default;
+};
+std::mutex gOverridesMutex;
+std::map<OverrideKey, std::vector<BYTE>>& Overrides() {
+  static auto* overrides = new std::map<OverrideKey, std::vector<BYTE>>();  // outlives static destructors
+  return *overrides;
+}
+
+bool FindOverride(const RegistryStore* store, const std::string& path, LPCSTR name, std::vector<BYTE>* data) {
+  std::lock_guard lock(gOverridesMutex);
+  if (Overrides().empty()) return false;
+  const auto found = Overrides().find({store, RegistryTree::Fold(path), RegistryTree::Fold(name ? name : "")});
+  if (found == Overrides().end()) return false;
+  *data = found->second;
+  return true;
+}
+
+bool KeyHasOverride(const RegistryStore* store, const std::string& path) {
+  std::lock_guard lock(gOverridesMutex);
+  const std::string folded = RegistryTree::Fold(path);
+  for (const auto& [key, data] : Overrides()) {
+    if (key.store == store && key.path == folded) return true;
+  }
+  return false;
 }
 
 // Control characters would break the line structure of the stored text.
@@ -106,7 +139,7 @@ LONG RegOpenKeyEx(HKEY key, LPCSTR subKey, DWORD /*options*/, REGSAM /*access*/,
   if (!SubPath(base, subKey, path)) return ERROR_FILE_NOT_FOUND;
   const LONG status =
       store->Read([&](const RegistryTree& tree) { return tree.Find(path) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND; });
-  if (status != ERROR_SUCCESS) return status;
+  if (status != ERROR_SUCCESS && !(status == ERROR_FILE_NOT_FOUND && KeyHasOverride(store, path))) return status;
   return NewHandle(store, std::move(path), result);
 }
 
@@ -115,12 +148,9 @@ LONG RegQueryValueEx(HKEY key, LPCSTR name, DWORD* /*reserved*/, DWORD* type, BY
   RegistryStore* store = nullptr;
   std::string path;
   if (!Resolve(key, store, path)) return ERROR_INVALID_HANDLE;
-  return store->Read([&](const RegistryTree& tree) -> LONG {
-    const RegistryKey* found = tree.Find(path);
-    const auto* value = found ? RegistryTree::FindValue(*found, name ? name : "") : nullptr;
-    if (!value) return ERROR_FILE_NOT_FOUND;
-    if (type) *type = value->type;
-    const auto needed = static_cast<DWORD>(value->data.size());
+  auto answer = [&](DWORD valueType, const std::vector<BYTE>& bytes) -> LONG {
+    if (type) *type = valueType;
+    const auto needed = static_cast<DWORD>(bytes.size());
     if (!data) {
       if (size) *size = needed;
       return ERROR_SUCCESS;
@@ -129,9 +159,17 @@ LONG RegQueryValueEx(HKEY key, LPCSTR name, DWORD* /*reserved*/, DWORD* type, BY
       *size = needed;
       return ERROR_MORE_DATA;
     }
-    std::copy(value->data.begin(), value->data.end(), data);
+    std::copy(bytes.begin(), bytes.end(), data);
     *size = needed;
     return ERROR_SUCCESS;
+  };
+  std::vector<BYTE> overridden;
+  if (FindOverride(store, path, name, &overridden)) return answer(REG_SZ, overridden);
+  return store->Read([&](const RegistryTree& tree) -> LONG {
+    const RegistryKey* found = tree.Find(path);
+    const auto* value = found ? RegistryTree::FindValue(*found, name ? name : "") : nullptr;
+    if (!value) return ERROR_FILE_NOT_FOUND;
+    return answer(value->type, value->data);
   });
 }
 
@@ -195,6 +233,27 @@ LONG RegCloseKey(HKEY key) {
     if (!key || OpenKeys().erase(open) == 0) return ERROR_INVALID_HANDLE;
   }
   delete open;
+  return ERROR_SUCCESS;
+}
+
+LONG RegOverrideValueInProcess(HKEY root, LPCSTR subKey, LPCSTR name, LPCSTR text) {
+  if (root != HKEY_CLASSES_ROOT && root != HKEY_CURRENT_USER) return ERROR_INVALID_HANDLE;
+  RegistryStore* store = nullptr;
+  std::string base, path;
+  if (!Resolve(root, store, base) || !SubPath(base, subKey, path) || !IsValidName(name ? name : "")) {
+    return ERROR_INVALID_PARAMETER;
+  }
+  try {
+    OverrideKey key{store, RegistryTree::Fold(path), RegistryTree::Fold(name ? name : "")};
+    std::lock_guard lock(gOverridesMutex);
+    if (!text) {
+      Overrides().erase(key);
+    } else {
+      Overrides()[std::move(key)].assign(text, text + std::strlen(text) + 1);
+    }
+  } catch (const std::bad_alloc&) {
+    return ERROR_NOT_ENOUGH_MEMORY;
+  }
   return ERROR_SUCCESS;
 }
 

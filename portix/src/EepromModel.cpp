@@ -1,6 +1,7 @@
 #include "portix/EepromModel.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -129,19 +130,46 @@ std::unique_ptr<EepromModel> EepromModel::Open(const std::string& path, size_t n
 EepromModel::EepromModel(int fd, std::vector<BYTE> memory, BusClock& clock, WriteBack writeBack)
     : fd_(fd), memory_(std::move(memory)), clock_(clock), writeBack_(writeBack) {
   const size_t size = memory_.size();
-  pageSize_ = size == 512 ? 16 : size == 65536 ? 128 : 64;
+  pageSize_ = size == 512 ? 8 : size == 65536 ? 128 : 64;
   addressBytes_ = size == 512 ? 1 : 2;
   page_.assign(pageSize_, 0);
   dirty_.assign(pageSize_, false);
 }
 
 EepromModel::~EepromModel() {
-  Sync();
+  Unlock();
   close(fd_);
 }
 
-void EepromModel::Sync() {
-  if (pendingWrite_.valid()) pendingWrite_.wait();
+bool EepromModel::Sync() {
+  FinishWriteBack();
+  return !failed_;
+}
+
+PortLock EepromModel::Lock(std::string* error) {
+  if (flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+    if (errno == EWOULDBLOCK) return PortLock::kBusy;
+    *error = std::string("cannot lock the image: ") + std::strerror(errno);
+    return PortLock::kFailed;
+  }
+  locked_ = true;
+  // Another process may have written since this one last held the lock.
+  Sync();
+  std::vector<BYTE> current(memory_.size());
+  if (!ReadAll(fd_, current.data(), current.size())) {
+    *error = std::string("cannot read the image: ") + std::strerror(errno);
+    Unlock();
+    return PortLock::kFailed;
+  }
+  memory_ = std::move(current);
+  return PortLock::kHeld;
+}
+
+bool EepromModel::Unlock() {
+  const bool saved = Sync();
+  if (locked_) flock(fd_, LOCK_UN);
+  locked_ = false;
+  return saved;
 }
 
 void EepromModel::FinishWriteBack() {
@@ -157,6 +185,7 @@ void EepromModel::OnLines(bool clockHigh, bool dataHigh) {
   const bool wasDataHigh = dataHigh_;
   clockHigh_ = clockHigh;
   dataHigh_ = dataHigh;
+  if (checkTiming_) CheckTimes(clockHigh, dataHigh, wasClockHigh, wasDataHigh);
   if (failed_) return;
   if (clockHigh && wasClockHigh && dataHigh != wasDataHigh) {
     if (dataHigh) {
@@ -168,6 +197,37 @@ void EepromModel::OnLines(bool clockHigh, bool dataHigh) {
     OnClockRise(dataHigh);
   } else if (!clockHigh && wasClockHigh) {
     OnClockFall();
+  }
+}
+
+LONGLONG EepromModel::Nanoseconds(LONGLONG counts) const {
+  // Wide enough for a counter that runs in nanoseconds since boot.
+  return static_cast<LONGLONG>(static_cast<__int128>(counts) * 1'000'000'000 / clock_.Frequency());
+}
+
+void EepromModel::CheckTimes(bool clockHigh, bool dataHigh, bool wasClockHigh, bool wasDataHigh) {
+  const LONGLONG now = clock_.Counter();
+  auto atLeast = [&](LONGLONG since, LONGLONG minimumNs) {
+    if (since >= 0 && Nanoseconds(now - since) < minimumNs) ++timingViolations_;
+  };
+  if (clockHigh != wasClockHigh) {
+    if (clockHigh) {
+      atLeast(clockChanged_, 4700);  // clock low
+      clockRoseAt_ = now;
+    } else {
+      atLeast(clockChanged_, 4000);  // clock high
+      if (startAt_ >= 0 && startAt_ > clockRoseAt_) atLeast(startAt_, 4000);  // start hold
+    }
+    clockChanged_ = now;
+  } else if (clockHigh && wasClockHigh && dataHigh != wasDataHigh) {
+    if (dataHigh) {
+      atLeast(clockRoseAt_, 4000);  // stop set-up
+      stopAt_ = now;
+    } else {
+      atLeast(clockRoseAt_, 4700);  // start set-up (repeated start)
+      atLeast(stopAt_, 4700);       // bus free after a stop
+      startAt_ = now;
+    }
   }
 }
 

@@ -15,7 +15,10 @@ std::unique_ptr<PortSession> PortSession::Open(const PortSetting& port, std::str
       return nullptr;
     case PortSetting::Kind::kParallel:
       session->clock_ = std::make_unique<RealClock>();
-      session->lines_ = PpdevLines::Open(port.path, error);
+      if (auto lines = PpdevLines::Open(port.path, error)) {
+        session->ppdev_ = lines.get();
+        session->lines_ = std::move(lines);
+      }
       break;
     case PortSetting::Kind::kVirtual:
       if (port.fastTiming) {
@@ -35,6 +38,21 @@ std::unique_ptr<PortSession> PortSession::Open(const PortSetting& port, std::str
   if (!session->lines_) return nullptr;
   session->bus_ = std::make_unique<TwoWireBus>(*session->lines_, *session->clock_);
   return session;
+}
+
+PortLock PortSession::Lock(std::string* error) {
+  if (locked_) return PortLock::kHeld;
+  const PortLock result = memory_ ? memory_->Lock(error) : ppdev_->Lock(error);
+  locked_ = result == PortLock::kHeld;
+  return result;
+}
+
+bool PortSession::Unlock() {
+  if (!locked_) return true;
+  locked_ = false;
+  if (memory_) return memory_->Unlock();
+  ppdev_->Unlock();
+  return true;
 }
 
 }  // namespace portix

@@ -6,170 +6,170 @@ namespace portix {
 
 namespace {
 
-constexpr DWORD kErrorInvalidParameter = 87;
-constexpr DWORD kErrorIoDevice = 1117;
-
 TransferResult Failure(DWORD error, DWORD count) {
   return {false, error, count};
 }
 
 }  // namespace
 
-bool TwoWireBus::SetOutput(BYTE bit, bool pullLow) {
+BusResult TwoWireBus::Drive(BYTE bit, bool pullLow) {
   BYTE data = 0;
-  if (!lines_.ReadData(&data)) return false;
+  if (!lines_.ReadData(&data)) return BusResult::kPortFault;
   data = pullLow ? static_cast<BYTE>(data | bit) : static_cast<BYTE>(data & ~bit);
-  return lines_.WriteData(data);
+  if (!lines_.WriteData(data)) return BusResult::kPortFault;
+  clock_.Delay(1);
+  return BusResult::kOk;
 }
 
-// Every primitive below follows the same pattern: change one line, let it
-// settle for 1 us, check what the other side made of it, then hold the level
-// for 4 us before the next change (at least 11 us of waiting per bit).
-
-int TwoWireBus::Start() {
+BusResult TwoWireBus::ClockHigh() {
+  if (const BusResult result = Drive(kClockOut, false); result != BusResult::kOk) return result;
   BYTE status = 0;
-  if (!SetOutput(kDataOut, false)) return kPortFault;
-  clock_.Delay(1);
-  if (!Status(&status)) return kPortFault;
-  if (status & kDataLow) return kDataFault;
-  clock_.Delay(4);
-  if (!SetOutput(kClockOut, false)) return kPortFault;
-  clock_.Delay(1);
-  if (!Status(&status)) return kPortFault;
-  if (!(status & kClockHigh)) return kClockFault;
-  clock_.Delay(4);
-  if (!SetOutput(kDataOut, true)) return kPortFault;  // data falls while the clock is high
-  clock_.Delay(1);
-  clock_.Delay(4);
-  if (!SetOutput(kClockOut, true)) return kPortFault;
-  clock_.Delay(1);
-  return kOk;
+  if (!lines_.ReadStatus(&status)) return BusResult::kPortFault;
+  return (status & kClockHigh) ? BusResult::kOk : BusResult::kClockStuck;
 }
 
-int TwoWireBus::Stop() {
+BusResult TwoWireBus::DataIsLow(bool* low) {
   BYTE status = 0;
-  if (!SetOutput(kDataOut, true)) return kPortFault;
-  clock_.Delay(1);
-  clock_.Delay(4);
-  if (!SetOutput(kClockOut, false)) return kPortFault;
-  clock_.Delay(1);
-  if (!Status(&status)) return kPortFault;
-  if (!(status & kClockHigh)) return kClockFault;
-  clock_.Delay(4);
-  if (!SetOutput(kDataOut, false)) return kPortFault;  // data rises while the clock is high
-  clock_.Delay(1);
-  if (!Status(&status)) return kPortFault;
-  return (status & kDataLow) ? kStopFault : kOk;
+  if (!lines_.ReadStatus(&status)) return BusResult::kPortFault;
+  *low = (status & kDataLow) != 0;
+  return BusResult::kOk;
 }
 
-int TwoWireBus::SendBit(int bit) {
-  BYTE status = 0;
+// Runs the steps in order and returns the first result that is not kOk.
+#define NV_BUS_STEP(step)                                  \
+  do {                                                     \
+    if (const BusResult r_ = (step); r_ != BusResult::kOk) \
+      return r_;                                           \
+  } while (false)
+
+BusResult TwoWireBus::Start() {
+  bool low = false;
+  NV_BUS_STEP(DataHigh());
+  NV_BUS_STEP(DataIsLow(&low));
+  if (low) return BusResult::kDataStuck;
+  Hold();
+  NV_BUS_STEP(ClockHigh());
+  Hold();
+  NV_BUS_STEP(DataLow());  // data falls while the clock is high
+  Hold();
+  NV_BUS_STEP(ClockLow());
+  return BusResult::kOk;  // assert: clock low, data low
+}
+
+BusResult TwoWireBus::Stop() {
+  bool low = false;
+  NV_BUS_STEP(DataLow());
+  Hold();
+  NV_BUS_STEP(ClockHigh());
+  Hold();
+  NV_BUS_STEP(DataHigh());  // data rises while the clock is high
+  NV_BUS_STEP(DataIsLow(&low));
+  return low ? BusResult::kStopFault : BusResult::kOk;  // assert: bus free
+}
+
+BusResult TwoWireBus::SendBit(int bit) {
   if (bit) {
-    if (!SetOutput(kDataOut, false)) return kPortFault;
-    clock_.Delay(1);
-    if (!Status(&status)) return kPortFault;
-    if (status & kDataLow) return kDataFault;
+    bool low = false;
+    NV_BUS_STEP(DataHigh());
+    NV_BUS_STEP(DataIsLow(&low));
+    if (low) return BusResult::kDataStuck;  // another party holds data low
   } else {
-    if (!SetOutput(kDataOut, true)) return kPortFault;
-    clock_.Delay(1);
+    NV_BUS_STEP(DataLow());
   }
-  clock_.Delay(4);
-  if (!SetOutput(kClockOut, false)) return kPortFault;
-  clock_.Delay(1);
-  if (!Status(&status)) return kPortFault;
-  if (!(status & kClockHigh)) return kClockFault;  // the clock stays released
-  clock_.Delay(4);
-  if (!SetOutput(kClockOut, true)) return kPortFault;
-  clock_.Delay(1);
-  return kOk;
+  Hold();
+  NV_BUS_STEP(ClockHigh());  // on failure the clock stays released
+  Hold();
+  NV_BUS_STEP(ClockLow());
+  return BusResult::kOk;
 }
 
-int TwoWireBus::ReceiveBit(int* bit) {
-  BYTE status = 0;
-  if (!SetOutput(kDataOut, false)) return kPortFault;
-  clock_.Delay(1);
-  clock_.Delay(4);
-  if (!SetOutput(kClockOut, false)) return kPortFault;
-  clock_.Delay(1);
-  if (!Status(&status)) return kPortFault;
-  if (!(status & kClockHigh)) return kClockFault;
-  if (!Status(&status)) return kPortFault;
-  *bit = (status & kDataLow) ? 0 : 1;
-  clock_.Delay(4);
-  if (!SetOutput(kClockOut, true)) return kPortFault;
-  clock_.Delay(1);
-  return kOk;
+BusResult TwoWireBus::ReceiveBit(int* bit) {
+  bool low = false;
+  NV_BUS_STEP(DataHigh());  // the other party drives data now
+  Hold();
+  NV_BUS_STEP(ClockHigh());
+  NV_BUS_STEP(DataIsLow(&low));
+  *bit = low ? 0 : 1;
+  Hold();
+  NV_BUS_STEP(ClockLow());
+  return BusResult::kOk;
 }
+
+#undef NV_BUS_STEP
 
 template <typename Step>
-int TwoWireBus::RetryStuckClock(Step step) {
+BusResult TwoWireBus::RetryStuckClock(Step step) {
   const time_t started = clock_.CalendarSeconds();
   for (;;) {
-    const int result = step();
-    if (result != kClockFault) return result;
-    if (clock_.CalendarSeconds() - started > kStuckClockSeconds) return kClockFault;
+    const BusResult result = step();
+    if (result != BusResult::kClockStuck) return result;
+    if (clock_.CalendarSeconds() - started > kStuckClockSeconds) return BusResult::kClockStuck;
   }
 }
 
-int TwoWireBus::SendByte(BYTE value) {
+BusResult TwoWireBus::SendByte(BYTE value) {
   for (int i = 7; i >= 0; --i) {
     const int bit = (value >> i) & 1;
-    const int result = RetryStuckClock([&] { return SendBit(bit); });
-    if (result != kOk) return result;
+    const BusResult result = RetryStuckClock([&] { return SendBit(bit); });
+    if (result != BusResult::kOk) return result;
   }
   int ack = 1;
-  const int result = RetryStuckClock([&] { return ReceiveBit(&ack); });
-  if (result != kOk) return result;
-  return ack == 0 ? kOk : kNoAck;
+  const BusResult result = RetryStuckClock([&] { return ReceiveBit(&ack); });
+  if (result != BusResult::kOk) return result;
+  return ack == 0 ? BusResult::kOk : BusResult::kNoAck;
 }
 
-int TwoWireBus::ReceiveByte(BYTE* value, bool final) {
+BusResult TwoWireBus::ReceiveByte(BYTE* value, bool final) {
   int byte = 0;
   for (int i = 0; i < 8; ++i) {
     int bit = 0;
-    const int result = RetryStuckClock([&] { return ReceiveBit(&bit); });
-    if (result != kOk) return result;
+    const BusResult result = RetryStuckClock([&] { return ReceiveBit(&bit); });
+    if (result != BusResult::kOk) return result;
     byte = (byte << 1) | bit;
   }
-  const int result = RetryStuckClock([&] { return SendBit(final ? 1 : 0); });
-  if (result != kOk) return result;
+  const BusResult result = RetryStuckClock([&] { return SendBit(final ? 1 : 0); });
+  if (result != BusResult::kOk) return result;
   *value = static_cast<BYTE>(byte);
-  return kOk;
+  return BusResult::kOk;
 }
 
 TransferResult TwoWireBus::Transfer(DWORD code, const BYTE* input, DWORD inputLength, BYTE* output,
                                     DWORD outputLength) {
-  if (!input || inputLength < 2) return Failure(kErrorInvalidParameter, 0);
+  if (!input || inputLength < 2) return Failure(ERROR_INVALID_PARAMETER, 0);
 
   // A memory busy with its write cycle ignores its select byte; it is asked
-  // again, each time after a fresh start condition, for up to one second.
+  // again, each time after a fresh start condition, for up to one second
+  // (unless the caller only asks whether something answers).
+  const bool selectOnce = input[1] == BUS_STOP_SELECT_ONCE;
   const LONGLONG deadline = clock_.Counter() + clock_.Frequency() + 1;
-  if (Start() != kOk) return Failure(kErrorIoDevice, 0);
+  if (Start() != BusResult::kOk) return Failure(ERROR_IO_DEVICE, 0);
   for (;;) {
-    const int result = SendByte(input[0]);
-    if (result == kOk) break;
-    if (result != kNoAck || clock_.Counter() > deadline) return Failure(kErrorIoDevice, 0);
-    if (Start() != kOk) return Failure(kErrorIoDevice, 0);
+    const BusResult result = SendByte(input[0]);
+    if (result == BusResult::kOk) break;
+    if (result != BusResult::kNoAck || selectOnce || clock_.Counter() > deadline) {
+      return Failure(ERROR_IO_DEVICE, 0);
+    }
+    if (Start() != BusResult::kOk) return Failure(ERROR_IO_DEVICE, 0);
   }
 
   DWORD count = 0;
   if (code == IOCTL_BUS_WRITE) {
     for (DWORD i = 2; i < inputLength; ++i) {
-      if (SendByte(input[i]) != kOk) return Failure(kErrorIoDevice, count);
+      if (SendByte(input[i]) != BusResult::kOk) return Failure(ERROR_IO_DEVICE, count);
       ++count;
     }
   } else if (code == IOCTL_BUS_READ) {
-    if (!output || outputLength == 0) return Failure(kErrorInvalidParameter, 0);
+    if (!output || outputLength == 0) return Failure(ERROR_INVALID_PARAMETER, 0);
     for (DWORD i = 0; i < outputLength; ++i) {
-      if (ReceiveByte(&output[i], i + 1 == outputLength) != kOk) return Failure(kErrorIoDevice, count);
+      if (ReceiveByte(&output[i], i + 1 == outputLength) != BusResult::kOk) return Failure(ERROR_IO_DEVICE, count);
       ++count;
     }
   } else {
     return Failure(ERROR_BUS_UNKNOWN_CODE, 0);
   }
 
-  if (input[1] != 0 && Stop() != kOk) return Failure(kErrorIoDevice, count);
-  return {true, 0, count};
+  if (input[1] != 0 && Stop() != BusResult::kOk) return Failure(ERROR_IO_DEVICE, count);
+  return {true, ERROR_SUCCESS, count};
 }
 
 }  // namespace portix

@@ -33,6 +33,10 @@ TEST(BellMemory20, StatusOfValidAndInvalidDirectories) {
   for (int k = 0; k < 112; ++k) noEnd[256 + 0x10 + k] = static_cast<BYTE>(k);
   std::vector<BYTE> unterminated = Image20(kThree);
   std::fill(unterminated.begin() + 6, unterminated.begin() + 256, 0x10);
+  auto with = [](std::vector<BYTE> image, size_t block1Address, BYTE value) {
+    image[256 + block1Address] = value;
+    return image;
+  };
   Melodies full(111, std::vector<NoteValues>{{2, 1, 0}});
   std::vector<BYTE> manual = Image20(kThree, 17, 1);
   std::vector<BYTE> strangeMode = Image20(kThree, 16, 2);
@@ -42,25 +46,30 @@ TEST(BellMemory20, StatusOfValidAndInvalidDirectories) {
     std::vector<BYTE> image;
     LONG count, used, current;
     BYTE mode;
+    LPARAM code;
   } cases[] = {
-      {"cleared", cleared, 0, 0, 1, BELL_MODE_SEQUENTIAL},
-      {"blank memory", blank, 0, 0, 0xFF - 15, BELL_MODE_UNKNOWN},
-      {"three melodies", Image20(kThree), 3, 11, 1, BELL_MODE_SEQUENTIAL},
-      {"entries repeat", repeated, 0, 0, 1, BELL_MODE_SEQUENTIAL},
-      {"entries fall", falling, 0, 0, 1, BELL_MODE_SEQUENTIAL},
-      {"no end marker", noEnd, 0, 0, 1, BELL_MODE_SEQUENTIAL},
-      {"last melody unterminated", unterminated, 0, 0, 1, BELL_MODE_SEQUENTIAL},
-      {"111 melodies", Image20(full), 111, 222, 1, BELL_MODE_SEQUENTIAL},
-      {"manual, second melody", manual, 3, 11, 2, BELL_MODE_MANUAL},
-      {"unknown mode", strangeMode, 3, 11, 1, BELL_MODE_UNKNOWN},
+      {"cleared", cleared, 0, 0, 1, BELL_MODE_SEQUENTIAL, BELL_ERR_NONE},
+      {"blank memory", blank, 0, 0, 0xFF - 15, BELL_MODE_UNKNOWN, BELL_ERR_NONE},
+      {"foreign directory", with(Image20(kThree), 0x10, 5), 0, 0, 1, BELL_MODE_SEQUENTIAL, BELL_ERR_NONE},
+      {"three melodies", Image20(kThree), 3, 11, 1, BELL_MODE_SEQUENTIAL, BELL_ERR_NONE},
+      // A directory that starts as ours and breaks off holds melodies: no
+      // free space is shown, so nothing is appended over them.
+      {"entries repeat", repeated, 0, 256, 1, BELL_MODE_SEQUENTIAL, BELL_ERR_DAMAGED},
+      {"entries fall", falling, 0, 256, 1, BELL_MODE_SEQUENTIAL, BELL_ERR_DAMAGED},
+      {"no end marker", noEnd, 0, 256, 1, BELL_MODE_SEQUENTIAL, BELL_ERR_DAMAGED},
+      {"last melody unterminated", unterminated, 0, 256, 1, BELL_MODE_SEQUENTIAL, BELL_ERR_DAMAGED},
+      {"111 melodies", Image20(full), 111, 222, 1, BELL_MODE_SEQUENTIAL, BELL_ERR_NONE},
+      {"manual, second melody", manual, 3, 11, 2, BELL_MODE_MANUAL, BELL_ERR_NONE},
+      {"unknown mode", strangeMode, 3, 11, 1, BELL_MODE_UNKNOWN, BELL_ERR_NONE},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     SimulatedDoorbell bell(c.image);
     BellInfo info{};
     ProgressLog log;
-    ASSERT_EQ(BellMemory20(bell).ReadStatus(info, log), BELL_ERR_NONE);
+    ASSERT_EQ(BellMemory20(bell).ReadStatus(info, log), c.code);
     EXPECT_EQ(log.points, (std::vector<int>{10, 60}));
+    EXPECT_EQ(bell.file(), c.image);  // a status read writes nothing
     EXPECT_EQ(info.capacity, 256);
     EXPECT_EQ(info.melodyCount, c.count);
     EXPECT_EQ(info.usedSymbols, c.used);
@@ -107,6 +116,9 @@ TEST(BellMemory20, AppendsThatDoNotFitAreRefusedBeforeAnyTransfer) {
       {"exactly the notes free", 256, 1, 251, 5, BELL_ERR_REFUSED},
       {"a version 2.9 record", 7160, 1, 6, 5, BELL_ERR_REFUSED},
       {"111 melodies stored", 256, 111, 200, 1, BELL_ERR_REFUSED},
+      // A melody starting at 255 would have the end marker as its entry.
+      {"an empty melody at 255", 256, 3, 255, 0, BELL_ERR_REFUSED},
+      {"an empty melody at 254", 256, 3, 254, 0, BELL_ERR_NONE},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -213,6 +225,30 @@ TEST(BellMemory20, DumpShowsBothBlocksAsHexText) {
   EXPECT_TRUE(text.ends_with("\r\n00F0 90 97 9E A5 AC B3 BA C1 C8 CF D6 DD E4 EB F2 F9 \r\n\r\n"));
   const size_t block = 16 * (7 + 16 * 3);
   EXPECT_EQ(text.size(), 2 * (26 + block) + 2 + 4);
+}
+
+}  // namespace
+
+namespace {
+
+using chimox::BellMemory20;
+using namespace chimoxtest;
+
+TEST(BellMemory20, ADamagedMemoryTakesNoAppendButCanBeCleared) {
+  std::vector<BYTE> image = Image20({Notes(3), Notes(2), Notes(4)});
+  image[256 + 0x12] = 1;  // the third entry falls back into the first melody
+  SimulatedDoorbell bell(image);
+  BellInfo info{};
+  ProgressLog log;
+  ASSERT_EQ(BellMemory20(bell).ReadStatus(info, log), BELL_ERR_DAMAGED);
+  info.currentMelody = 1;
+  auto melody = MakeMelody(Notes(2));
+  EXPECT_EQ(BellMemory20(bell).AppendMelody(melody.get(), info, log), BELL_ERR_REFUSED);
+  EXPECT_EQ(bell.file(), image);
+  ASSERT_TRUE(BellMemory20(bell).Clear(info));
+  ASSERT_EQ(BellMemory20(bell).ReadStatus(info, log), BELL_ERR_NONE);
+  EXPECT_EQ(BellMemory20(bell).AppendMelody(melody.get(), info, log), BELL_ERR_NONE);
+  EXPECT_EQ(info.melodyCount, 1);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "BellMemory29.h"
 #include "MemoryImages.h"
 #include "SimulatedDoorbell.h"
+#include "portix/Portix.h"
 
 namespace {
 
@@ -15,24 +16,52 @@ using namespace chimoxtest;
 
 const Melodies kThree = {Notes(30, 0), {}, {{5, 2, FLAG_REST}, {31, 4, FLAG_DOT}, {0, 0, FLAG_REST | FLAG_DOT}}};
 
-TEST(BellMemory29, ProbeFindsTheSizeAndGivesTheProbedCellItsByteBack) {
+// Counts the writes that store bytes (those with a stop condition).
+class WriteCounter final : public chimox::BusPort {
+ public:
+  explicit WriteCounter(chimox::BusPort& inner) : inner_(inner) {}
+  bool Transfer(DWORD code, const BYTE* input, DWORD inputLength, BYTE* output, DWORD outputLength) override {
+    if (code == IOCTL_BUS_WRITE && inputLength > 2 && input[1] != 0) ++writes;
+    return inner_.Transfer(code, input, inputLength, output, outputLength);
+  }
+  void Pause(DWORD milliseconds) override { inner_.Pause(milliseconds); }
+  int writes = 0;
+
+ private:
+  chimox::BusPort& inner_;
+};
+
+TEST(BellMemory29, ProbeTellsTheSizeByReadingAndWritesOnlyWhereItMust) {
+  // A stored set makes the places a smaller memory would share differ; a
+  // new memory reads the same everywhere and needs the marker, once.
   const struct {
-    size_t size;
+    const char* name;
+    std::vector<BYTE> image;
     LONG capacity;
-  } cases[] = {{16384, 7160}, {32768, 15352}, {65536, 31736}};
+    int writesFirst, writesAgain;
+  } cases[] = {
+      {"16 KByte set", Image29(16384, kThree), 7160, 2, 0},
+      {"32 KByte set", Image29(32768, kThree), 15352, 0, 0},
+      {"64 KByte set", Image29(65536, kThree), 31736, 0, 0},
+      {"16 KByte new", std::vector<BYTE>(16384, 0xFF), 7160, 2, 0},
+      {"32 KByte new", std::vector<BYTE>(32768, 0xFF), 15352, 2, 2},
+      {"64 KByte new", std::vector<BYTE>(65536, 0x00), 31736, 2, 2},
+  };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.size);
-    std::vector<BYTE> image = Image29(c.size, kThree);
-    for (size_t i = 0; i < 3; ++i) image[(0x1000 + 0x4000 * i) % c.size] = static_cast<BYTE>(i);  // marker is 3
-    SimulatedDoorbell bell(image);
-    BellInfo info{};
-    ProgressLog log;
-    ASSERT_EQ(BellMemory29(bell).ReadStatus(info, log), BELL_ERR_NONE);
-    EXPECT_EQ(info.capacity, c.capacity);
-    EXPECT_EQ(info.melodyCount, 3);
-    EXPECT_EQ(log.points, (std::vector<int>{10, 60}));
-    EXPECT_EQ(bell.bytes(), image);
-    EXPECT_EQ(bell.file(), image);
+    SCOPED_TRACE(c.name);
+    SimulatedDoorbell bell(c.image);
+    chimox::MemorySizes kept;
+    for (const int expectedWrites : {c.writesFirst, c.writesAgain}) {
+      WriteCounter port(bell);
+      BellInfo info{};
+      ProgressLog log;
+      ASSERT_EQ(BellMemory29(port, kept).ReadStatus(info, log), BELL_ERR_NONE);
+      EXPECT_EQ(info.capacity, c.capacity);
+      EXPECT_EQ(info.melodyCount, c.image[0] == 0x3C ? 3 : 0);
+      EXPECT_EQ(log.points, (std::vector<int>{10, 60}));
+      EXPECT_EQ(port.writes, expectedWrites);
+      EXPECT_EQ(bell.file(), c.image);  // the marker's cell has its byte back
+    }
   }
   SCOPED_TRACE("a version 2.0 memory");
   SimulatedDoorbell bell(std::vector<BYTE>(512, 0xFF));
@@ -43,7 +72,7 @@ TEST(BellMemory29, ProbeFindsTheSizeAndGivesTheProbedCellItsByteBack) {
   EXPECT_TRUE(log.points.empty());
 }
 
-TEST(BellMemory29, ContentThatDoesNotHoldTogetherReadsAsAnEmptySet) {
+TEST(BellMemory29, ForeignContentReadsAsEmptyAndBrokenContentAsDamaged) {
   constexpr size_t kSize = 32768;
   auto with = [](std::vector<BYTE> image, size_t at, std::vector<BYTE> bytes) {
     std::copy(bytes.begin(), bytes.end(), image.begin() + static_cast<long>(at));
@@ -58,25 +87,30 @@ TEST(BellMemory29, ContentThatDoesNotHoldTogetherReadsAsAnEmptySet) {
     std::vector<BYTE> image;
     LONG count, used, current;
     BYTE mode;
+    LPARAM code;
   } cases[] = {
-      {"three melodies", good, 3, 36, 2, BELL_MODE_MANUAL},
-      {"two of them shown", Image29(kSize, kThree, 1, 2, 2), 2, 32, 1, BELL_MODE_RANDOM},
-      {"blank memory", std::vector<BYTE>(kSize, 0xFF), 0, 0, 0, BELL_MODE_UNKNOWN},
-      {"cleared", with(good, 4, {0, 0}), 0, 0, 0, BELL_MODE_MANUAL},
-      {"more than 1024", with(good, 4, {0x08, 0x10}), 0, 0, 0, BELL_MODE_MANUAL},
-      {"current pointer below 16", with(good, 2, {0, 14}), 0, 0, 0, BELL_MODE_MANUAL},
-      {"current above the count", with(good, 2, {0, 22}), 0, 0, 0, BELL_MODE_MANUAL},
-      {"first entry elsewhere", with(good, 0x10, {0x08, 0x12}), 0, 0, 0, BELL_MODE_MANUAL},
-      {"entries do not rise", with(good, 0x14, {0x08, 0x4E}), 0, 0, 0, BELL_MODE_MANUAL},
-      {"last melody unterminated", unterminated, 0, 0, 0, BELL_MODE_MANUAL},
-      {"unknown mode", with(good, 1, {7}), 3, 36, 2, BELL_MODE_UNKNOWN},
+      {"three melodies", good, 3, 36, 2, BELL_MODE_MANUAL, BELL_ERR_NONE},
+      {"two of them shown", Image29(kSize, kThree, 1, 2, 2), 2, 32, 1, BELL_MODE_RANDOM, BELL_ERR_NONE},
+      {"blank memory", std::vector<BYTE>(kSize, 0xFF), 0, 0, 0, BELL_MODE_UNKNOWN, BELL_ERR_NONE},
+      {"cleared", with(good, 4, {0, 0}), 0, 0, 0, BELL_MODE_MANUAL, BELL_ERR_NONE},
+      {"more than 1024", with(good, 4, {0x08, 0x10}), 0, 0, 0, BELL_MODE_MANUAL, BELL_ERR_NONE},
+      {"first entry elsewhere", with(good, 0x10, {0x08, 0x12}), 0, 0, 0, BELL_MODE_MANUAL, BELL_ERR_NONE},
+      // The header names melodies of our directory that cannot be read as
+      // a set: they are still there, so no free space is shown.
+      {"current pointer 15", with(good, 2, {0, 15}), 0, 15352, 0, BELL_MODE_MANUAL, BELL_ERR_DAMAGED},
+      {"current pointer below 16", with(good, 2, {0, 14}), 0, 15352, 0, BELL_MODE_MANUAL, BELL_ERR_DAMAGED},
+      {"current above the count", with(good, 2, {0, 22}), 0, 15352, 0, BELL_MODE_MANUAL, BELL_ERR_DAMAGED},
+      {"entries do not rise", with(good, 0x14, {0x08, 0x4E}), 0, 15352, 0, BELL_MODE_MANUAL, BELL_ERR_DAMAGED},
+      {"last melody unterminated", unterminated, 0, 15352, 0, BELL_MODE_MANUAL, BELL_ERR_DAMAGED},
+      {"unknown mode", with(good, 1, {7}), 3, 36, 2, BELL_MODE_UNKNOWN, BELL_ERR_NONE},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     SimulatedDoorbell bell(c.image);
     BellInfo info{};
     ProgressLog log;
-    ASSERT_EQ(BellMemory29(bell).ReadStatus(info, log), BELL_ERR_NONE);
+    ASSERT_EQ(BellMemory29(bell).ReadStatus(info, log), c.code);
+    EXPECT_EQ(bell.file(), c.image);  // a status read writes nothing
     EXPECT_EQ(info.capacity, 15352);
     EXPECT_EQ(info.melodyCount, c.count);
     EXPECT_EQ(info.usedSymbols, c.used);

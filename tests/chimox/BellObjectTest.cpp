@@ -17,6 +17,7 @@
 #include "platform/MessageQueue.h"
 #include "platform/Registry.h"
 #include "portix/PortSetting.h"
+#include "portix/Portix.h"
 
 namespace {
 
@@ -126,9 +127,45 @@ TEST_F(BellObject, RegistersAndIsCreatedOnlyWithAPort) {
   EXPECT_EQ(bell, nullptr);
 }
 
+TEST_F(BellObject, ThePortIsFixedAtCreationAndABusyPortIsRefusedAtOnce) {
+  IBell_ver2_0* bell = nullptr;
+  ASSERT_EQ(Create(Image20({Notes(3), Notes(2)}), true, IID_IBell_ver2_0, &bell), S_OK);
+  const std::string port = "virtual:" + image_ + "?fast=1";
+  // The setting names another doorbell now; this object keeps its own.
+  SetRegistryText(HKEY_CURRENT_USER, portix::kSettingsKey, portix::kPortValue,
+                  "virtual:" + dir_.file("other.bin") + "?size=512&fast=1");
+  BellInfo info{};
+  ASSERT_EQ(bell->ReadInfo(&info, &target_), S_OK);
+  ASSERT_EQ(UntilEnd().back(), (Note{BELL_OP_READ_INFO, 100, 0}));
+  EXPECT_EQ(info.melodyCount, 2);
+  EXPECT_FALSE(std::filesystem::exists(dir_.file("other.bin")));
+
+  // Another program holds the port: refused at once, nothing interleaved.
+  HMODULE library = LoadLibrary((ModuleDir() + "/" + PORTIX_MODULE).c_str());
+  ASSERT_NE(library, nullptr);
+  auto open = reinterpret_cast<PFN_PORTIXOPENPORT>(GetProcAddress(library, "PortixOpenPort"));
+  auto lock = reinterpret_cast<PFN_PORTIXLOCK>(GetProcAddress(library, "PortixLock"));
+  auto unlock = reinterpret_cast<PFN_PORTIXUNLOCK>(GetProcAddress(library, "PortixUnlock"));
+  auto close = reinterpret_cast<PFN_PORTIXCLOSEPORT>(GetProcAddress(library, "PortixClosePort"));
+  ASSERT_TRUE(open && lock && unlock && close);
+  PORTIX_PORT other = open(port.c_str());
+  ASSERT_EQ(lock(other, nullptr, 0), ERROR_SUCCESS);
+  EXPECT_EQ(bell->ReadInfo(&info, &target_), E_FAIL);
+  EXPECT_EQ(ErrorText(), "Порт звонка занят другой программой\n");
+  EXPECT_EQ(bell->ClearSet(&info), E_FAIL);
+  EXPECT_EQ(ErrorText(), "Порт звонка занят другой программой\n");
+  EXPECT_EQ(info.melodyCount, 2);
+  EXPECT_TRUE(unlock(other));
+  EXPECT_EQ(bell->ClearSet(&info), S_OK);
+  EXPECT_EQ(info.melodyCount, 0);
+  close(other);
+  FreeLibrary(library);
+  bell->Release();
+}
+
 TEST_F(BellObject, OperationsAreRefusedWhileAWorkerRuns) {
   IBell_ver2_9* bell = nullptr;
-  // Real timing: the size probe alone waits a second for an answer that never comes.
+  // Real timing: the status read takes long enough to be still running.
   ASSERT_EQ(Create(Image29(32768, {Notes(4)}), false, IID_IBell_ver2_9, &bell), S_OK);
   nv::ComPtr<IBell> control;
   nv::ComPtr<IChimoxice> dumps;

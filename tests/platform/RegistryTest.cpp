@@ -376,3 +376,29 @@ TEST(Registry, ReadsSeeAnotherProcessesWrites) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Registry, ProcessOverridesAreReadButNeverStored) {
+  // Over a stored value, and for a key that does not exist at all.
+  HKEY key = Create(HKEY_CURRENT_USER, "Software\\Stored");
+  ASSERT_EQ(SetText(key, "Port", "stored"), ERROR_SUCCESS);
+  RegCloseKey(key);
+  const std::string before = ReadText(RegFile());
+
+  ASSERT_EQ(RegOverrideValueInProcess(HKEY_CURRENT_USER, "Software\\Stored", "port", "mine"), ERROR_SUCCESS);
+  ASSERT_EQ(RegOverrideValueInProcess(HKEY_CURRENT_USER, "Software\\Missing", "Port", "other"), ERROR_SUCCESS);
+  EXPECT_EQ(Query(HKEY_CURRENT_USER, "software\\stored", "Port").data, Text("mine"));
+  EXPECT_EQ(Query(HKEY_CURRENT_USER, "Software\\Missing", "Port").data, Text("other"));
+  EXPECT_EQ(Query(HKEY_CURRENT_USER, "Software\\Missing", "Else").status, ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(ReadText(RegFile()), before);
+
+  ASSERT_EQ(RegOverrideValueInProcess(HKEY_CURRENT_USER, "Software\\Stored", "Port", nullptr), ERROR_SUCCESS);
+  ASSERT_EQ(RegOverrideValueInProcess(HKEY_CURRENT_USER, "Software\\Missing", "Port", nullptr), ERROR_SUCCESS);
+  EXPECT_EQ(Query(HKEY_CURRENT_USER, "Software\\Stored", "Port").data, Text("stored"));
+  EXPECT_EQ(Query(HKEY_CURRENT_USER, "Software\\Missing", "Port").status, ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(ReadText(RegFile()), before);
+  EXPECT_EQ(RegOverrideValueInProcess(reinterpret_cast<HKEY>(1), "Software", "Port", "x"), ERROR_INVALID_HANDLE);
+}
+
+}  // namespace

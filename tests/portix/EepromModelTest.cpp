@@ -53,7 +53,7 @@ TEST(EepromModel, PageWritesWrapInsideTheirPage) {
     size_t address;
     size_t count;
   } cases[] = {
-      {512, 16, 0x108, 20},      // block 1, 16-byte pages
+      {512, 8, 0x108, 20},       // block 1, 8-byte pages
       {16384, 64, 0x0030, 70},   // two bytes wrap over the first ones
       {65536, 128, 0x1070, 40},  // 128-byte pages
   };
@@ -72,6 +72,76 @@ TEST(EepromModel, PageWritesWrapInsideTheirPage) {
     for (size_t i = 0; i < c.count; ++i) expected[base + (c.address - base + i) % c.page] = static_cast<BYTE>(i + 1);
     EXPECT_EQ(f.memory_->memory(), expected);
     EXPECT_EQ(FileBytes(f.path_), expected);  // written back at once
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Two opens of one image stand for two programs.
+TEST(EepromModel, ProgramsTakingTheLockSeeOneChip) {
+  portixtest::BusFixture first(512);
+  portix::VirtualClock clock;
+  std::string error;
+  auto second = portix::EepromModel::Open(first.path_, 512, clock, &error);
+  ASSERT_TRUE(second) << error;
+  portix::SimulatedLines lines(second.get());
+  portix::TwoWireBus bus(lines, clock);
+
+  ASSERT_EQ(first.memory_->Lock(&error), portix::PortLock::kHeld);
+  EXPECT_EQ(second->Lock(&error), portix::PortLock::kBusy);
+  ASSERT_TRUE(first.Write(0xA2, {0x10, 0x33}).ok);
+  EXPECT_TRUE(first.memory_->Unlock());
+
+  // The second one reads what the first one wrote, not its own old copy.
+  ASSERT_EQ(second->Lock(&error), portix::PortLock::kHeld);
+  const BYTE address[] = {0xA2, 0, 0x10};
+  ASSERT_TRUE(bus.Transfer(IOCTL_BUS_WRITE, address, 3, nullptr, 0).ok);
+  BYTE value = 0;
+  const BYTE read[] = {0xA3, 1};
+  ASSERT_TRUE(bus.Transfer(IOCTL_BUS_READ, read, 2, &value, 1).ok);
+  EXPECT_EQ(value, 0x33);
+  EXPECT_TRUE(second->Unlock());
+}
+
+// Drops the 4 us holds: only the 1 us settling waits are left.
+class HastyClock final : public portix::BusClock {
+ public:
+  LONGLONG Counter() override { return inner_.Counter(); }
+  LONGLONG Frequency() override { return inner_.Frequency(); }
+  void Delay(DWORD microseconds) override {
+    if (microseconds != 4) inner_.Delay(microseconds);
+  }
+  time_t CalendarSeconds() override { return inner_.CalendarSeconds(); }
+  portix::VirtualClock inner_;
+};
+
+TEST(EepromModel, TimingChecksCatchAMissingDelay) {
+  for (const bool hasty : {false, true}) {
+    SCOPED_TRACE(hasty ? "holds left out" : "full timing");
+    portix::VirtualClock clock;
+    HastyClock hastyClock;
+    portix::BusClock& used = hasty ? static_cast<portix::BusClock&>(hastyClock) : clock;
+    nvtest::TempDir dir;
+    std::string error;
+    auto memory = portix::EepromModel::Open(dir.file("t.bin"), 16384, used, &error);
+    ASSERT_TRUE(memory) << error;
+    memory->CheckTiming(true);
+    portix::SimulatedLines lines(memory.get());
+    portix::TwoWireBus bus(lines, used);
+    const BYTE write[] = {0xA0, 1, 0x01, 0x00, 1, 2, 3};
+    bus.Transfer(IOCTL_BUS_WRITE, write, sizeof write, nullptr, 0);
+    const BYTE address[] = {0xA0, 0, 0x01, 0x00};
+    bus.Transfer(IOCTL_BUS_WRITE, address, sizeof address, nullptr, 0);
+    BYTE out[3] = {};
+    const BYTE read[] = {0xA1, 1};
+    bus.Transfer(IOCTL_BUS_READ, read, 2, out, 3);
+    if (hasty) {
+      EXPECT_GT(memory->timingViolations(), 0u);
+    } else {
+      EXPECT_EQ(memory->timingViolations(), 0u);
+    }
   }
 }
 

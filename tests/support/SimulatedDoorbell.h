@@ -35,8 +35,16 @@ class SimulatedDoorbell final : public chimox::BusPort {
   // Starts from the given image contents.
   explicit SimulatedDoorbell(const std::vector<BYTE>& image) : path_(dir_.file("bell.bin")) {
     WriteImage(path_, image);
+    Reopen();
+  }
+
+  // Opens the image file afresh, as another process (or the next run) would.
+  void Reopen() {
+    bus_.reset();
+    lines_.reset();
+    memory_.reset();
     std::string error;
-    memory_ = portix::EepromModel::Open(path_, image.size(), clock_, &error);
+    memory_ = portix::EepromModel::Open(path_, 512, clock_, &error);
     EXPECT_TRUE(memory_) << error;
     lines_ = std::make_unique<portix::SimulatedLines>(memory_.get());
     bus_ = std::make_unique<portix::TwoWireBus>(*lines_, clock_);

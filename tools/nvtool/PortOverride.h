@@ -1,19 +1,18 @@
-// The bell's port for one run of the tool. The bell server and the bus
-// library read the port from the string value "Port" under
-// HKEY_CURRENT_USER\Software\N&V\Chimox when they open it; --port stores the
-// given port there for the run and puts the previous value (or its absence)
-// back at the end, so the setting the programs use is unchanged afterwards.
+// The bell's port for one run of the tool. The bell server reads the port
+// from the string value "Port" under HKEY_CURRENT_USER\Software\N&V\Chimox
+// once, when a bell object is created; --port makes this process alone read
+// the given port there and stores nothing, so the setting the programs use
+// is never touched, even when the run is killed or overlaps another.
 #pragma once
 
-#include <optional>
 #include <string>
 
 class PortOverride {
  public:
   // With an empty port nothing is changed. A port the bus library would not
-  // accept, or a setting that cannot be written, is a ToolError.
+  // accept, or an override the registry refuses, is a ToolError.
   explicit PortOverride(const std::string& port);
-  // Restores the previous setting; failures are ignored.
+  // Drops the override for the rest of the process.
   ~PortOverride();
   PortOverride(const PortOverride&) = delete;
   PortOverride& operator=(const PortOverride&) = delete;
@@ -26,5 +25,4 @@ class PortOverride {
  private:
   std::string port_;
   bool changed_ = false;
-  std::optional<std::string> previous_;
 };

@@ -14,7 +14,9 @@
 // the caller must not read the BellInfo for meaning before then.
 //
 // Refusals return E_FAIL with a Russian description installed as the calling
-// thread's error information.
+// thread's error information. Every operation holds the bell's port for its
+// length; while another program (or bell object) holds it, the operation is
+// refused at once with "Порт звонка занят другой программой\n".
 #pragma once
 
 #include "platform/Com.h"
@@ -55,6 +57,10 @@ constexpr LPARAM BELL_ERR_REFUSED = 2;    // does not fit, too many melodies, wr
 constexpr LPARAM BELL_ERR_COINIT = 3;     // the worker could not initialise the component runtime
 constexpr LPARAM BELL_ERR_CANCELLED = 4;  // cancelled at a progress point
 constexpr LPARAM BELL_ERR_NOMEMORY = 5;   // a work buffer could not be allocated
+// ReadInfo only: the memory holds melodies its header or directory no longer
+// describes consistently. The record then shows no melodies and no free
+// space, so nothing is appended over them; ClearSet starts a new set.
+constexpr LPARAM BELL_ERR_DAMAGED = 6;
 
 class IBell : public IUnknown {
  public:

@@ -49,4 +49,11 @@ NVPLATFORM_API LONG RegDeleteValue(HKEY key, LPCSTR name);
 NVPLATFORM_API LONG RegDeleteKey(HKEY key, LPCSTR subKey);
 NVPLATFORM_API LONG RegCloseKey(HKEY key);
 
+// Makes this process read the REG_SZ value `name` of `subKey` under `root`
+// as `text` (null removes the override) without storing anything: other
+// processes and later runs see the stored value. RegOpenKeyEx opens the key
+// even when it is not stored. ERROR_INVALID_HANDLE for another root,
+// ERROR_INVALID_PARAMETER for a bad name, ERROR_NOT_ENOUGH_MEMORY.
+NVPLATFORM_API LONG RegOverrideValueInProcess(HKEY root, LPCSTR subKey, LPCSTR name, LPCSTR text);
+
 }  // extern "C"

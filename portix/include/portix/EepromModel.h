@@ -1,7 +1,7 @@
 // A serial EEPROM on the simulated bus, kept in an image file of raw bytes.
 // The image's size picks the part:
 //   512 bytes     two 256-byte blocks (block 0 then block 1), one address
-//                 byte, selects 0xA0/0xA1 and 0xA2/0xA3, 16-byte pages;
+//                 byte, selects 0xA0/0xA1 and 0xA2/0xA3, 8-byte pages;
 //   16, 32 KByte  two address bytes (high first), select 0xA0/0xA1 only,
 //                 64-byte pages;
 //   64 KByte      the same with 128-byte pages.
@@ -21,6 +21,7 @@
 
 #include "portix/BusClock.h"
 #include "portix/BusDevice.h"
+#include "portix/PortLock.h"
 
 namespace portix {
 
@@ -38,8 +39,19 @@ class EepromModel final : public BusDevice {
   static std::unique_ptr<EepromModel> Open(const std::string& path, size_t newSize, BusClock& clock, std::string* error,
                                            WriteBack writeBack = WriteBack::kAtStop);
   ~EepromModel() override;
-  // Waits for a write-back in progress (the file is complete afterwards).
-  void Sync();
+  // Waits for a write-back in progress; false when it (or an earlier one)
+  // could not be saved.
+  bool Sync();
+
+  // Takes the image's advisory lock without waiting and re-reads the file:
+  // kHeld, kBusy (another holder) or kFailed with *error set.
+  PortLock Lock(std::string* error);
+  // Saves what is pending and lets the lock go; false when a page could not
+  // be saved. Harmless when not locked.
+  bool Unlock();
+
+  void CheckTiming(bool on) { checkTiming_ = on; }
+  size_t timingViolations() const { return timingViolations_; }
   EepromModel(const EepromModel&) = delete;
   EepromModel& operator=(const EepromModel&) = delete;
 
@@ -68,6 +80,8 @@ class EepromModel final : public BusDevice {
   void Commit();
   // Collects the background write-back; a failed one makes the part fall silent.
   void FinishWriteBack();
+  void CheckTimes(bool clockHigh, bool dataHigh, bool wasClockHigh, bool wasDataHigh);
+  LONGLONG Nanoseconds(LONGLONG counts) const;
 
   int fd_;
   std::vector<BYTE> memory_;
@@ -81,7 +95,15 @@ class EepromModel final : public BusDevice {
   bool dataHigh_ = true;
   bool pullData_ = false;
   bool failed_ = false;
+  bool locked_ = false;
   LONGLONG busyUntil_ = 0;
+
+  bool checkTiming_ = false;
+  size_t timingViolations_ = 0;
+  LONGLONG clockChanged_ = -1;  // counter at the last clock edge; -1 before the first
+  LONGLONG startAt_ = -1;      // counter at the last start condition
+  LONGLONG stopAt_ = -1;       // counter at the last stop condition
+  LONGLONG clockRoseAt_ = -1;
 
   Phase phase_ = Phase::kIdle;
   int bit_ = 0;            // bits of the current byte received or sent

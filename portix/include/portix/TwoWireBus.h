@@ -1,6 +1,11 @@
 // The bus transaction over the port lines: start and stop conditions, bits
 // and bytes with their timing, the select retry and the request format of
 // DeviceControlIO. Knows nothing of how the lines are reached.
+//
+// Both lines are open-drain: the host pulls a line low or releases it and
+// reads back what the bus makes of it. Each line helper changes one line
+// and lets it settle for 1 us; Hold() keeps the levels for 4 us, so a bit
+// takes at least 11 us of waiting.
 #pragma once
 
 #include "platform/Types.h"
@@ -11,48 +16,61 @@ namespace portix {
 
 struct TransferResult {
   bool ok = false;
-  DWORD lastError = 0;  // 0, 87, 4320 or 1117 as DeviceControlIO reports them
-  DWORD count = 0;      // payload bytes moved, also on failure
+  DWORD lastError = ERROR_SUCCESS;  // ERROR_SUCCESS, ERROR_INVALID_PARAMETER, ERROR_BUS_UNKNOWN_CODE, ERROR_IO_DEVICE
+  DWORD count = 0;                  // payload bytes moved, also on failure
+};
+
+// Results of the bus primitives.
+enum class BusResult {
+  kOk = 0,
+  kClockStuck = 1,  // the clock stays low when released (after retries: for more than 3 s)
+  kDataStuck = 2,   // another party holds the data line low
+  kNoAck = 3,       // a sent byte was not acknowledged
+  kStopFault = 4,   // data stays low after a stop condition
+  kPortFault = 5,   // the port itself could not be read or written
 };
 
 class TwoWireBus {
  public:
-  // Results of the primitives.
-  enum Status : int {
-    kOk = 0,
-    kClockFault = 1,  // clock held low (after retries: for more than 3 s)
-    kDataFault = 2,   // data held low by another party
-    kNoAck = 3,       // a sent byte was not acknowledged
-    kStopFault = 4,   // data stays low after a stop condition
-    kPortFault = 5,   // the port itself could not be read or written
-  };
-
   // Both must outlive the bus.
   TwoWireBus(Lines& lines, BusClock& clock) : lines_(lines), clock_(clock) {}
 
   // One transaction as DeviceControlIO describes it.
   TransferResult Transfer(DWORD code, const BYTE* input, DWORD inputLength, BYTE* output, DWORD outputLength);
 
-  int Start();
-  int Stop();
-  int SendBit(int bit);
-  // *bit receives 0 or 1.
-  int ReceiveBit(int* bit);
-  // kOk when acknowledged, kNoAck, kDataFault, kClockFault or kPortFault.
-  int SendByte(BYTE value);
+  // Clock released and high, then data falls. Ends with the clock low.
+  BusResult Start();
+  // Data low, clock released, then data rises. kStopFault when data stays low.
+  BusResult Stop();
+  // Starts and ends with the clock low.
+  BusResult SendBit(int bit);
+  // *bit receives 0 or 1. Starts and ends with the clock low.
+  BusResult ReceiveBit(int* bit);
+  // kOk when acknowledged, kNoAck, kDataStuck, kClockStuck or kPortFault.
+  BusResult SendByte(BYTE value);
   // The final byte is answered with no acknowledge.
-  int ReceiveByte(BYTE* value, bool final);
+  BusResult ReceiveByte(BYTE* value, bool final);
 
   static constexpr int kStuckClockSeconds = 3;
 
  private:
-  // Reads the data register, sets or clears one bit and writes it back.
-  bool SetOutput(BYTE bit, bool pullLow);
-  bool Status(BYTE* value) { return lines_.ReadStatus(value); }
-  // Repeats a primitive that failed with kClockFault until it succeeds or
+  // One line, one level, 1 us to settle. ClockHigh fails with kClockStuck
+  // when the clock stays low (a party stretches it or the line is held).
+  BusResult DataHigh() { return Drive(kDataOut, false); }
+  BusResult DataLow() { return Drive(kDataOut, true); }
+  BusResult ClockHigh();
+  BusResult ClockLow() { return Drive(kClockOut, true); }
+  // Keeps the lines as they are for 4 us.
+  void Hold() { clock_.Delay(4); }
+  // Reads the data line as the bus shows it now.
+  BusResult DataIsLow(bool* low);
+
+  // Reads the data register, sets or clears one bit, writes it back, waits 1 us.
+  BusResult Drive(BYTE bit, bool pullLow);
+  // Repeats a primitive that failed with kClockStuck until it succeeds or
   // the calendar clock has moved on by more than kStuckClockSeconds.
   template <typename Step>
-  int RetryStuckClock(Step step);
+  BusResult RetryStuckClock(Step step);
 
   Lines& lines_;
   BusClock& clock_;
