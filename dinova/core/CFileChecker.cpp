@@ -1,33 +1,28 @@
 #include "CFileChecker.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include <sys/stat.h>
 
-#include "DinovaStrings.h"
 #include "common/MelFormat.h"
 #include "common/StoFormat.h"
 
-CFileChecker::Result CFileChecker::Check(Kind kind, const std::string& path, LONG freeSymbols) {
-  Result result;
-  // fopen opens folders too; they are no candidates.
-  if (path.empty() || !QFileInfo(QFile::decodeName(path.c_str())).isFile()) return result;
+CFileChecker::Result CFileChecker::Check(Kind kind, const std::string& path, const CAppendRules::Limits& limits) {
+  // fopen opens folders too, and would wait on a pipe with no writer.
+  struct stat info {};
+  if (path.empty() || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return {};
 
+  std::vector<MelodyData> melodies;
   FileStatus status = FileStatus::Failed;
   if (kind == Kind::Melody) {
-    MelodyData melody;
-    status = MelFormat::Load(path, melody);
-    if (status == FileStatus::Ok) result.size = static_cast<LONG>(melody.notes.size()) + 1;
+    melodies.resize(1);
+    status = MelFormat::Load(path, melodies[0]);
   } else {
-    std::vector<MelodyData> set;
-    status = StoFormat::Load(path, set);
-    if (status == FileStatus::Ok) result.size = StoFormat::SetSize(set);
+    status = StoFormat::Load(path, melodies);
   }
 
+  Result result;
   switch (status) {
     case FileStatus::Ok:
-      result.verdict = result.size <= freeSymbols ? Verdict::Fits : Verdict::TooBig;
-      break;
+      return CAppendRules::Check(kind, melodies, limits);
     case FileStatus::BadMagic:
       result.verdict = Verdict::BadFormat;
       break;
@@ -38,31 +33,4 @@ CFileChecker::Result CFileChecker::Check(Kind kind, const std::string& path, LON
       break;
   }
   return result;
-}
-
-QString CFileChecker::PathFor(Kind kind, const QString& folder, const QString& name) {
-  const QString trimmed = name.trimmed();
-  if (trimmed.isEmpty()) return {};
-  QString path = QFileInfo(trimmed).isAbsolute() ? trimmed : QDir(folder).filePath(trimmed);
-  if (QFileInfo(trimmed).suffix().isEmpty() && !QFileInfo(path).isDir()) {
-    path += kind == Kind::Melody ? QStringLiteral(".mel") : QStringLiteral(".sto");
-  }
-  return path;
-}
-
-QString CFileChecker::Text(Kind kind, Verdict verdict) {
-  const bool melody = kind == Kind::Melody;
-  switch (verdict) {
-    case Verdict::Fits:
-      return QString::fromUtf8(melody ? DinovaStrings::kMelodyFits : DinovaStrings::kSetFits);
-    case Verdict::TooBig:
-      return QString::fromUtf8(melody ? DinovaStrings::kMelodyTooLong : DinovaStrings::kSetTooBig);
-    case Verdict::BadFormat:
-      return QString::fromUtf8(DinovaStrings::kBadFormat);
-    case Verdict::ReadFailed:
-      return QString::fromUtf8(DinovaStrings::kReadFailed);
-    case Verdict::None:
-      break;
-  }
-  return {};
 }

@@ -1,11 +1,29 @@
 #include "CPortSetting.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QRegularExpression>
+#include <cctype>
 
 #include "platform/Registry.h"
 #include "portix/PortSetting.h"
+
+namespace {
+
+std::string_view Trimmed(std::string_view text) {
+  const auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// Whether text is prefix followed by one or more decimal digits only.
+bool IsNumbered(std::string_view text, std::string_view prefix) {
+  if (text.size() <= prefix.size() || text.substr(0, prefix.size()) != prefix) return false;
+  for (const char c : text.substr(prefix.size())) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+}  // namespace
 
 std::string CPortSetting::Read() {
   return portix::PortSetting::Read();
@@ -27,25 +45,24 @@ bool CPortSetting::IsDefault(const std::string& setting) {
   return setting == portix::kDefaultPort;
 }
 
-std::string CPortSetting::Virtual(const QString& path, int newImageSize) {
-  const QString trimmed = path.trimmed();
-  if (trimmed.isEmpty() || !QFileInfo(trimmed).isAbsolute() || trimmed.contains(QLatin1Char('?'))) return {};
-  return "virtual:" + QFile::encodeName(trimmed).toStdString() + "?size=" + std::to_string(newImageSize);
+std::string CPortSetting::Virtual(std::string_view path, int newImageSize) {
+  const std::string_view trimmed = Trimmed(path);
+  if (trimmed.empty() || trimmed.front() != '/' || trimmed.find('?') != std::string_view::npos) return {};
+  return "virtual:" + std::string(trimmed) + "?size=" + std::to_string(newImageSize);
 }
 
-bool CPortSetting::IsDevicePath(const QString& text) {
-  static const QRegularExpression kDevice(QStringLiteral("^/dev/(parport|i2c-)[0-9]+$"));
-  return kDevice.match(text.trimmed()).hasMatch();
+bool CPortSetting::IsDevicePath(std::string_view text) {
+  const std::string_view trimmed = Trimmed(text);
+  return IsNumbered(trimmed, "/dev/parport") || IsNumbered(trimmed, "/dev/i2c-");
 }
 
-QString CPortSetting::Describe(const std::string& setting) {
+std::string CPortSetting::Describe(const std::string& setting) {
   portix::PortSetting parsedPort;
-  if (!portix::PortSetting::Parse(setting, &parsedPort))
-    return QStringLiteral("неверный порт \"%1\"").arg(QString::fromStdString(setting));
-  const QString path = QFile::decodeName(parsedPort.path.c_str());
+  if (!portix::PortSetting::Parse(setting, &parsedPort)) return "неверный порт \"" + setting + "\"";
   // The image's folder would crowd the title; its name tells it apart.
   if (parsedPort.kind == portix::PortSetting::Kind::kVirtual) {
-    return QStringLiteral("виртуальный звонок %1").arg(QFileInfo(path).fileName());
+    const size_t slash = parsedPort.path.rfind('/');
+    return "виртуальный звонок " + (slash == std::string::npos ? parsedPort.path : parsedPort.path.substr(slash + 1));
   }
-  return QStringLiteral("порт %1").arg(path);
+  return "порт " + parsedPort.path;
 }

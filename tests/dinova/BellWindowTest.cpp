@@ -341,9 +341,9 @@ TEST_F(BellWindowTest, StatusReadErrorsEndTheFlowWithTheirMessage) {
     EXPECT_EQ("?", window_->FieldText(IDC_FREE));
     // The real read's own messages come after its flow has ended: ignored.
     ASSERT_TRUE(WaitUntil([&] {
-      LONG busy = 1;
-      app_->Device().Send(DEVM_IS_BUSY, reinterpret_cast<WPARAM>(&busy));
-      return busy == 0;
+      bool busy = true;
+      app_->Device().IsBusy(busy);
+      return !busy;
     }));
     QApplication::processEvents();
     EXPECT_EQ("?", window_->FieldText(IDC_FREE));
@@ -364,9 +364,9 @@ TEST_F(BellWindowTest, ExitWhileBusyAsksAndCancelsTheBell) {
   dialogs_.answers = {IDYES};
   window_->Button(IDC_EXIT)->click();
   EXPECT_FALSE(window_->isVisible());
-  LONG busy = -1;
-  EXPECT_EQ(1, app_->Device().Send(DEVM_IS_BUSY, reinterpret_cast<WPARAM>(&busy)));
-  EXPECT_EQ(0, busy);
+  bool busy = true;
+  EXPECT_TRUE(app_->Device().IsBusy(busy));
+  EXPECT_FALSE(busy);
   // The cancelled read's last message is not shown as an error.
   QApplication::processEvents();
   EXPECT_EQ(2u, dialogs_.boxes.size());
