@@ -23,7 +23,6 @@
 #include "CModeDialog.h"
 #include "CPortDialog.h"
 #include "CPortSetting.h"
-#include "CWaitCursorU.h"
 #include "DeviceClient.h"
 #include "DinovaIcons.h"
 #include "DinovaIds.h"
@@ -370,30 +369,10 @@ void CBellWindow::SetSelectionMode() {
 
 void CBellWindow::ChoosePort() {
   if (flow_->IsRunning()) return;
-  const std::string before = CPortSetting::Read();
-  CPortDialog dialog(before, dialogs_, this);
-  if (dialogs_.Exec(dialog) != QDialog::Accepted || dialog.Setting() == before) return;
-
-  if (!CPortSetting::Write(dialog.Setting())) {
-    ShowError(QStringLiteral("Не удалось сохранить настройку порта"));
-    return;
-  }
-  std::u16string error;
-  bool reopened = false;
-  {
-    CWaitCursorU wait;
-    reopened = device_.ReopenPort(error);
-  }
-  if (!reopened) {
-    // Back to the port that worked, so the program keeps a bell.
-    ShowError(Utf8(DinovaStrings::kBellCreateFailed) + QStringLiteral(": ") +
-              QString::fromStdString(CPortSetting::Describe(dialog.Setting())));
-    CPortSetting::Write(before);
-    device_.ReopenPort(error);
-  }
+  CPortDialog dialog(CPortSetting::Read(), dialogs_, this);
+  if (dialogs_.Exec(dialog) != QDialog::Accepted) return;
+  flow_->ChangePort(dialog.Setting());
   UpdateTitle();
-  // Whatever the status was, it belonged to the bell on the other port.
-  flow_->ForgetStatus();
 }
 
 void CBellWindow::ShowHelp() {

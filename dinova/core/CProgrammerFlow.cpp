@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "CFileChecker.h"
+#include "CPortSetting.h"
 #include "DinovaStrings.h"
 #include "platform/CodePage.h"
 #include "platform/Kernel.h"
@@ -319,8 +320,25 @@ void CProgrammerFlow::SetSelectionMode() {
   }
 }
 
-void CProgrammerFlow::ForgetStatus() {
-  if (flow_ != 0) return;
+void CProgrammerFlow::ChangePort(const std::string& setting) {
+  const std::string before = CPortSetting::Read();
+  if (flow_ != 0 || closing_ || setting == before) return;
+  if (!CPortSetting::Write(setting)) {
+    actions_.ShowError(Text(DinovaStrings::kPortNotSaved));
+    return;
+  }
+  std::u16string error;
+  bool reopened = false;
+  {
+    Waiting wait(actions_);
+    reopened = actions_.Device().ReopenPort(error);
+  }
+  if (!reopened) {
+    actions_.ShowError(Text(DinovaStrings::kBellCreateFailed) + u": " +
+                       nv::Utf8ToWide(CPortSetting::Describe(setting)));
+    CPortSetting::Write(before);
+    actions_.Device().ReopenPort(error);
+  }
   EndUnknown();
 }
 

@@ -55,8 +55,13 @@ class CProgrammerFlow {
   // asked; on yes the bell is cancelled and awaited. Once true, every later
   // message is ignored.
   bool MayClose();
-  // The status belonged to another bell (the port changed): unknown now.
-  void ForgetStatus();
+  // The port becomes setting (see CPortSetting): stored, and the bell made
+  // anew on it. When no bell can be made there, that is shown and the
+  // previous port comes back, so the program keeps a bell. Unless the
+  // setting could not be stored, the status is unknown afterwards: it
+  // belonged to the bell on the other port. Nothing happens while a flow
+  // runs or for the port in force.
+  void ChangePort(const std::string& setting);
 
   bool IsRunning() const { return flow_ != 0; }
   bool IsStatusKnown() const { return statusKnown_; }

@@ -49,4 +49,5 @@ class DinovaStrings {
   static constexpr const char* kNoMelodies = "Звонок не содержит мелодий";
   static constexpr const char* kSavedName = "Мелодия N%d";
   static constexpr const char* kBellCreateFailed = "Не удалось открыть порт звонка";
+  static constexpr const char* kPortNotSaved = "Не удалось сохранить настройку порта";
 };

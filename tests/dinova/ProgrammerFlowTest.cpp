@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "CPortSetting.h"
 #include "CProgrammerFlow.h"
 #include "DinovaIds.h"
 #include "TempDir.h"
@@ -39,6 +40,7 @@ class Script : public ProgrammerActions, public DeviceClient {
   std::deque<std::string> savePaths;
   std::deque<BYTE> modes;
   std::deque<bool> answers;
+  std::deque<bool> reopens;  // whether a bell can be made on each new port
   bool readInfoOk = true, readMelodyOk = true, addOk = true, loadOk = true, clearOk = true, modeOk = true;
   std::u16string failure = u"отказ";
   LONG listCount = 3;
@@ -140,7 +142,12 @@ class Script : public ProgrammerActions, public DeviceClient {
   bool Play() override { return true; }
   bool Stop() override { return true; }
   bool IsStopped() override { return true; }
-  bool ReopenPort(std::u16string&) override { return true; }
+  bool ReopenPort(std::u16string&) override {
+    log.push_back("reopen");
+    const bool ok = reopens.empty() || reopens.front();
+    if (!reopens.empty()) reopens.pop_front();
+    return ok;
+  }
 
  private:
   static std::string Next(std::deque<std::string>& queue) {
@@ -574,6 +581,33 @@ TEST_F(ProgrammerFlowTest, FailedClearOrModeLeavesTheStatusUnknownAndOnlyRefresh
       flow.SetSelectionMode();
       EXPECT_EQ(after, script.log.size());
     }
+  }
+}
+
+TEST_F(ProgrammerFlowTest, APortWithoutABellGivesWayToThePreviousOne) {
+  const std::string unknown = "end unknown focus " + std::to_string(IDC_REFRESH);
+  struct Case {
+    std::deque<bool> reopens;
+    std::string setting;  // in force afterwards
+    std::vector<std::string> actions;
+  };
+  const Case cases[] = {
+      {{true}, "/dev/parport251", {"reopen", "status ?", unknown}},
+      {{false, true},
+       "/dev/parport250",
+       {"reopen", "box Не удалось открыть порт звонка: порт /dev/parport251", "reopen", "status ?", unknown}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.setting);
+    ASSERT_TRUE(CPortSetting::Write("/dev/parport250"));
+    Script script;
+    script.reopens = c.reopens;
+    CProgrammerFlow flow(script, kWindow);
+    flow.ChangePort("/dev/parport250");  // the port in force: nothing to do
+    EXPECT_TRUE(script.log.empty());
+    flow.ChangePort("/dev/parport251");
+    EXPECT_EQ(c.actions, script.log);
+    EXPECT_EQ(c.setting, CPortSetting::Read());
   }
 }
 
