@@ -5,7 +5,7 @@
 function(nv_add_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE nv::options nv::testsupport GTest::gtest GTest::gmock ${ARG_LIBRARIES})
+  target_link_libraries(${name} PRIVATE nv::options nv::testsupport nv::testsuppressions GTest::gtest GTest::gmock ${ARG_LIBRARIES})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60

@@ -97,14 +97,6 @@ CDocThread::~CDocThread() {
   Close();
 }
 
-bool CDocThread::Start() {
-  return thread_.Start(kRequests, this, {[this] { return OnStart(); }, [this] { OnStop(); }});
-}
-
-void CDocThread::Close() {
-  thread_.Close(DOCM_CLOSE);
-}
-
 bool CDocThread::OnStart() {
   // Sonvox registers itself the first time a program meets it.
   IUnknown* probe = nullptr;

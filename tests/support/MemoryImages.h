@@ -8,7 +8,7 @@
 
 #include "CComObject.h"
 #include "CMelody.h"
-#include "ComPtr.h"
+#include "platform/ComPtr.h"
 #include "MelodyNotes.h"
 #include "Progress.h"
 

@@ -57,14 +57,6 @@ CSetoraDocThread::~CSetoraDocThread() {
   Close();
 }
 
-bool CSetoraDocThread::Start() {
-  return thread_.Start(kRequests, this, {[this] { return OnStart(); }, [this] { OnStop(); }});
-}
-
-void CSetoraDocThread::Close() {
-  thread_.Close(SDM_CLOSE);
-}
-
 bool CSetoraDocThread::OnStart() {
   // Sonvox registers itself the first time a program meets it.
   if (!RegisterServerIfMissing(factory_, CLSID_Melody, SONVOX_MODULE)) return false;

@@ -7,10 +7,12 @@
 #include <memory>
 
 #include "CSetoraDoc.h"
+#include "SetoraMessages.h"
+#include "common/DocumentThread.h"
 #include "common/ObjectFactory.h"
 #include "common/RequestThread.h"
 
-class CSetoraDocThread {
+class CSetoraDocThread : public nv::DocumentThread<CSetoraDocThread> {
  public:
   // Sonvox objects come from factory, the component runtime when empty.
   explicit CSetoraDocThread(ObjectFactory factory = {});
@@ -19,19 +21,18 @@ class CSetoraDocThread {
   CSetoraDocThread(const CSetoraDocThread&) = delete;
   CSetoraDocThread& operator=(const CSetoraDocThread&) = delete;
 
-  // Starts the thread and waits until it is ready: it enters the
-  // multithreaded apartment, makes sure Sonvox is registered (registering
-  // the module from the program folder when its melody class cannot be
-  // created) and creates the document. False when any step failed.
-  bool Start();
-  // Sends SDM_CLOSE and waits for the thread to end; the document and its
-  // melodies are released on the thread before it leaves the apartment.
-  void Close();
-
-  // One synchronous request; 0 when the thread does not run.
-  LONG Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) { return thread_.Send(message, wParam, lParam); }
+  // Start() (from the base) enters the multithreaded apartment, makes sure
+  // Sonvox is registered (registering the module from the program folder
+  // when its melody class cannot be created) and creates the document;
+  // false when any step failed. Close() sends SDM_CLOSE and waits for the
+  // thread to end; the document and its melodies are released on the
+  // thread before it leaves the apartment.
 
  private:
+  friend class nv::DocumentThread<CSetoraDocThread>;
+
+  static constexpr UINT kCloseMessage = SDM_CLOSE;
+
   bool OnStart();
   void OnStop();
 
@@ -58,5 +59,4 @@ class CSetoraDocThread {
 
   ObjectFactory factory_;
   std::unique_ptr<CSetoraDoc> doc_;
-  nv::RequestThread thread_;
 };

@@ -14,10 +14,12 @@
 
 #include "CMelodyDoc.h"
 #include "CMelodyEditor.h"
+#include "DocMessages.h"
+#include "common/DocumentThread.h"
 #include "common/ObjectFactory.h"
 #include "common/RequestThread.h"
 
-class CDocThread {
+class CDocThread : public nv::DocumentThread<CDocThread> {
  public:
   // What the document shows the user; both run on the thread that sent the
   // request that caused them (the user-interface thread), while the
@@ -38,17 +40,11 @@ class CDocThread {
   CDocThread(const CDocThread&) = delete;
   CDocThread& operator=(const CDocThread&) = delete;
 
-  // Starts the thread and waits until it is ready: it enters the
-  // multithreaded apartment, makes sure Sonvox is registered (registering
-  // the module from the program folder when its melody class cannot be
-  // created) and creates the document. false when any step failed.
-  bool Start();
-  // Sends DOCM_CLOSE and waits for the thread to end.
-  void Close();
-
-  // One synchronous request; 0 when the thread does not run.
-  LONG Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) { return thread_.Send(message, wParam, lParam); }
-  nv::RequestThread& Thread() { return thread_; }
+  // Start() (from the base) enters the multithreaded apartment, makes sure
+  // Sonvox is registered (registering the module from the program folder
+  // when its melody class cannot be created) and creates the document;
+  // false when any step failed. Close() sends DOCM_CLOSE and waits for the
+  // thread to end.
 
   // The staff view's message target, where playback posts its progress.
   void SetViewWindow(HWND window) { viewWindow_.store(window); }
@@ -57,7 +53,10 @@ class CDocThread {
   CMelodyDoc* Document() const { return doc_.get(); }
 
  private:
+  friend class nv::DocumentThread<CDocThread>;
   class DocUi;
+
+  static constexpr UINT kCloseMessage = DOCM_CLOSE;
 
   bool OnStart();
   void OnStop();
@@ -120,5 +119,4 @@ class CDocThread {
   std::unique_ptr<CMelodyDoc> doc_;
   std::unique_ptr<CMelodyEditor> editor_;
   std::atomic<HWND> viewWindow_{nullptr};
-  nv::RequestThread thread_;
 };
