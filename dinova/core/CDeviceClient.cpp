@@ -1,18 +1,13 @@
 #include "CDeviceClient.h"
 
-#include "CDeviceThread.h"
 #include "common/CStringU.h"
 
-bool CDeviceClient::WithError(UINT message, std::u16string& error, const void* in) {
+template <class In>
+bool CDeviceClient::WithError(UINT message, std::u16string& error, const In* in) const {
   CStringU text;
-  const LONG answer = thread_.Send(message, reinterpret_cast<WPARAM>(&text), reinterpret_cast<LPARAM>(in));
-  if (answer != 0) return true;
+  if (Exchange(message, text, in) != 0) return true;
   error = std::u16string(text.View());
   return false;
-}
-
-bool CDeviceClient::Value(UINT message, LONG& value) {
-  return thread_.Send(message, reinterpret_cast<WPARAM>(&value)) != 0;
 }
 
 bool CDeviceClient::Initialise(std::u16string& error) {
@@ -21,13 +16,13 @@ bool CDeviceClient::Initialise(std::u16string& error) {
 
 bool CDeviceClient::IsBusy(bool& busy) {
   LONG value = 0;
-  if (!Value(DEVM_IS_BUSY, value)) return false;
+  if (Get(DEVM_IS_BUSY, value) == 0) return false;
   busy = value != 0;
   return true;
 }
 
 bool CDeviceClient::Cancel() {
-  return thread_.Send(DEVM_CANCEL) != 0;
+  return Call(DEVM_CANCEL) != 0;
 }
 
 bool CDeviceClient::ReadInfo(const DeviceRequest& request, std::u16string& error) {
@@ -64,20 +59,20 @@ bool CDeviceClient::SaveSet(const std::string& path, std::u16string& error) {
 
 LONG CDeviceClient::Count() {
   LONG count = 0;
-  return Value(DEVM_GET_COUNT, count) ? count : 0;
+  return Get(DEVM_GET_COUNT, count) != 0 ? count : 0;
 }
 
 bool CDeviceClient::Play() {
-  return thread_.Send(DEVM_PLAY) != 0;
+  return Call(DEVM_PLAY) != 0;
 }
 
 bool CDeviceClient::Stop() {
-  return thread_.Send(DEVM_STOP) != 0;
+  return Call(DEVM_STOP) != 0;
 }
 
 bool CDeviceClient::IsStopped() {
   LONG stopped = 1;
-  return !Value(DEVM_IS_STOPPED, stopped) || stopped != 0;
+  return Get(DEVM_IS_STOPPED, stopped) == 0 || stopped != 0;
 }
 
 bool CDeviceClient::ReopenPort(std::u16string& error) {

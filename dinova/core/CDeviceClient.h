@@ -1,18 +1,17 @@
 // The typed client of a running CDeviceThread: each call is one synchronous
-// request of DeviceMessages.h with its message number and result unchanged.
-// The conversions between typed values and message parameters live here and
-// nowhere else.
+// request of DeviceMessages.h with its message number and result unchanged,
+// over the shared request-client base (where the parameter conversions live).
 #pragma once
 
+#include "CDeviceThread.h"
 #include "DeviceClient.h"
+#include "common/RequestClient.h"
 
-class CDeviceThread;
-
-class CDeviceClient : public DeviceClient {
+class CDeviceClient : public DeviceClient, private nv::RequestClient {
  public:
   // thread must outlive the client; a thread that does not run fails every
   // request (IsStopped answers true, Count 0).
-  explicit CDeviceClient(CDeviceThread& thread) : thread_(thread) {}
+  explicit CDeviceClient(CDeviceThread& thread) : RequestClient(thread.Thread()) {}
 
   bool Initialise(std::u16string& error) override;
   bool IsBusy(bool& busy) override;
@@ -33,9 +32,6 @@ class CDeviceClient : public DeviceClient {
 
  private:
   // A request with an error text out and an optional record or path in.
-  bool WithError(UINT message, std::u16string& error, const void* in = nullptr);
-  // A request that writes one 32-bit value; false when it fails.
-  bool Value(UINT message, LONG& value);
-
-  CDeviceThread& thread_;
+  template <class In = char>
+  bool WithError(UINT message, std::u16string& error, const In* in = nullptr) const;
 };
