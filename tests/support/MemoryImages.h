@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "BellImage29.h"
 #include "CComObject.h"
 #include "CMelody.h"
 #include "platform/ComPtr.h"
@@ -78,26 +79,7 @@ inline std::vector<BYTE> Image20(const Melodies& melodies, BYTE currentByte = 16
 // pointer names (deferred appends leave it behind).
 inline std::vector<BYTE> Image29(size_t size, const Melodies& melodies, int current = 1, BYTE modeByte = 0,
                                  int countShown = -1, BYTE header = 0x3C) {
-  std::vector<BYTE> image(size, 0xFF);
-  image[0] = header;
-  image[1] = modeByte;
-  auto word = [&](size_t at, size_t value) {
-    image[at] = static_cast<BYTE>(value >> 8);
-    image[at + 1] = static_cast<BYTE>(value);
-  };
-  word(2, 14 + 2 * current);
-  word(4, 14 + 2 * (countShown < 0 ? melodies.size() : static_cast<size_t>(countShown)));
-  size_t at = 0x0810;
-  for (size_t m = 0; m < melodies.size(); ++m) {
-    word(0x0010 + 2 * m, at);
-    for (const NoteValues& note : melodies[m]) {
-      image[at++] = static_cast<BYTE>(note.pitch * 8 + note.duration);
-      image[at++] = static_cast<BYTE>(((note.flags & 4) ? 1 : 0) | ((note.flags & 8) ? 2 : 0));
-    }
-    image[at++] = 7;
-    image[at++] = 0;
-  }
-  return image;
+  return nvtest::Image29(size, melodies, current, modeByte, countShown, header);
 }
 
 // Records the progress points and cancels at one of them.
