@@ -21,12 +21,6 @@
 #include "common/MelFormat.h"
 #include "common/StoFormat.h"
 
-// The system's font configuration library keeps a cache for the life of the
-// process; the leak checker is told not to count it.
-extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libfontconfig.so\n";
-}
-
 namespace {
 
 QApplication& App() {
