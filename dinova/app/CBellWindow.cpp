@@ -218,7 +218,8 @@ void CBellWindow::BuildMenu(QVBoxLayout* layout) {
 void CBellWindow::UpdateTitle() {
   const std::string port = CPortSetting::Read();
   QString title = Utf8(DinovaStrings::kTitle);
-  if (!CPortSetting::IsDefault(port)) title += QStringLiteral(" — ") + QString::fromStdString(CPortSetting::Describe(port));
+  if (!CPortSetting::IsDefault(port))
+    title += QStringLiteral(" — ") + QString::fromStdString(CPortSetting::Describe(port));
   setWindowTitle(title);
 }
 

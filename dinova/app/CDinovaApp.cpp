@@ -48,8 +48,8 @@ bool CDinovaApp::Start() {
     const QString ask = QString::fromUtf8(DinovaStrings::kInitFailed) + QStringLiteral("\n\n") + detail +
                         QStringLiteral(": ") + QString::fromStdString(CPortSetting::Describe(port)) +
                         QStringLiteral(".\n\nВыбрать другой порт?");
-    if (dialogs_.MessageBox(nullptr, ask, QString::fromUtf8(DinovaStrings::Text(IDS_CAPTION)), MB_YESNO | MB_ICONERROR) !=
-        IDYES) {
+    if (dialogs_.MessageBox(nullptr, ask, QString::fromUtf8(DinovaStrings::Text(IDS_CAPTION)),
+                            MB_YESNO | MB_ICONERROR) != IDYES) {
       return false;
     }
     CPortDialog dialog(port, dialogs_);

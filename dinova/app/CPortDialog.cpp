@@ -143,7 +143,8 @@ void CPortDialog::accept() {
     }
     setting_ = device_->text().trimmed().toStdString();
   } else {
-    const std::string setting = CPortSetting::Virtual(QFile::encodeName(image_->text()).toStdString(), size_->currentData().toInt());
+    const std::string setting =
+        CPortSetting::Virtual(QFile::encodeName(image_->text()).toStdString(), size_->currentData().toInt());
     if (setting.empty()) {
       error_->setText(QStringLiteral("Укажите полный путь к файлу образа (без знака \"?\")."));
       return;

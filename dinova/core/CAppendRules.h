@@ -28,10 +28,10 @@ class CAppendRules {
 
   struct Result {
     Verdict verdict = Verdict::None;
-    LONG size = 0;       // in note symbols, terminators included; 0 unless read whole
-    size_t melody = 0;   // BadNote: 0-based melody of the set
-    size_t note = 0;     // BadNote: 0-based note of that melody
-    NoteValues bad{};    // BadNote: the note itself
+    LONG size = 0;      // in note symbols, terminators included; 0 unless read whole
+    size_t melody = 0;  // BadNote: 0-based melody of the set
+    size_t note = 0;    // BadNote: 0-based note of that melody
+    NoteValues bad{};   // BadNote: the note itself
   };
 
   // What the bell has room for.

@@ -11,8 +11,8 @@
 
 #include "DeviceMessages.h"
 #include "common/CStringU.h"
-#include "common/MelodyData.h"
 #include "common/DocumentThread.h"
+#include "common/MelodyData.h"
 #include "common/RequestThread.h"
 #include "sonvox/Sonvox.h"
 

@@ -16,10 +16,10 @@ TEST(AppendRulesTest, TheBellStoresEveryNoteItsNoteByteHoldsButTheTerminator) {
     bool stored;
   };
   const Case cases[] = {
-      {{0, 0, 0}, true},   {{31, 4, 8}, true},  {{31, 7, 0}, true},    {{1, 7, 0}, true},
-      {{0, 7, 0}, false},  // reads back as the end of the melody
-      {{32, 0, 0}, false}, {{40, 2, 0}, false}, {{255, 0, 0}, false},  {{5, 8, 0}, false},
-      {{0, 4, 0xFF}, true},  // flags beyond rest and dot are dropped, not refused
+      {{0, 0, 0}, true},   {{31, 4, 8}, true},   {{31, 7, 0}, true},
+      {{1, 7, 0}, true},   {{0, 7, 0}, false},  // reads back as the end of the melody
+      {{32, 0, 0}, false}, {{40, 2, 0}, false},  {{255, 0, 0}, false},
+      {{5, 8, 0}, false},  {{0, 4, 0xFF}, true},  // flags beyond rest and dot are dropped, not refused
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << int(c.note.pitch) << "/" << int(c.note.duration));
@@ -36,9 +36,12 @@ TEST(AppendRulesTest, LimitsEndExactlyAtTheFreeSpaceAndTheMelodyCount) {
     Verdict verdict;
   };
   const Case cases[] = {
-      {BELL_TYPE_29, 0, 6, Verdict::Fits},       {BELL_TYPE_29, 0, 5, Verdict::TooBig},
-      {BELL_TYPE_29, 1022, 100, Verdict::Fits},  {BELL_TYPE_29, 1023, 100, Verdict::TooMany},
-      {BELL_TYPE_20, 109, 100, Verdict::Fits},   {BELL_TYPE_20, 110, 100, Verdict::TooMany},
+      {BELL_TYPE_29, 0, 6, Verdict::Fits},
+      {BELL_TYPE_29, 0, 5, Verdict::TooBig},
+      {BELL_TYPE_29, 1022, 100, Verdict::Fits},
+      {BELL_TYPE_29, 1023, 100, Verdict::TooMany},
+      {BELL_TYPE_20, 109, 100, Verdict::Fits},
+      {BELL_TYPE_20, 110, 100, Verdict::TooMany},
       {BELL_TYPE_20, 110, 0, Verdict::TooMany},  // the count speaks before the size
       {7, 0, 100, Verdict::TooMany},             // an unknown bell type takes nothing
   };

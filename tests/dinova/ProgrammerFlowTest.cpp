@@ -289,8 +289,9 @@ TEST_F(ProgrammerFlowTest, RefreshFillsTheBarAndEndsWithTheStatus) {
   ASSERT_TRUE(flow_.Start(IDC_REFRESH));
   Post(FLOW_REFRESH, BELL_OP_READ_INFO, 30);
   Post(FLOW_REFRESH, BELL_OP_READ_INFO, 100);
-  const std::vector<std::string> expected = {"read info", "begin",    "bar 30",
-                                             "bar 100",   "status 1", "end known focus " + std::to_string(IDC_REFRESH) + " hold"};
+  const std::vector<std::string> expected = {"read info", "begin",
+                                             "bar 30",    "bar 100",
+                                             "status 1",  "end known focus " + std::to_string(IDC_REFRESH) + " hold"};
   EXPECT_EQ(expected, script_.log);
   EXPECT_TRUE(flow_.IsStatusKnown());
   // A second start is refused only while a flow runs.
@@ -307,12 +308,12 @@ TEST_F(ProgrammerFlowTest, StretchSplitsTheRestOfTheBarRoundingHalfUp) {
     int bar;
   };
   const Case cases[] = {
-      {10, 0, 0, 3, 10},    {10, 0, 100, 3, 40},  {10, 1, 50, 3, 55},  {10, 2, 100, 3, 100},
-      {10, 1, 0, 4, 33},    // 32.5 rounds up
-      {10, 0, 50, 4, 21},   // 21.25 rounds down
-      {50, 0, 1, 200, 50},  // 50.0025
-      {0, 6, 50, 7, 93},    // 92.857...
-      {10, 0, 50, 0, 100},  // no stretches: full
+      {10, 0, 0, 3, 10},    {10, 0, 100, 3, 40}, {10, 1, 50, 3, 55},
+      {10, 2, 100, 3, 100}, {10, 1, 0, 4, 33},  // 32.5 rounds up
+      {10, 0, 50, 4, 21},                       // 21.25 rounds down
+      {50, 0, 1, 200, 50},                      // 50.0025
+      {0, 6, 50, 7, 93},                        // 92.857...
+      {10, 0, 50, 0, 100},                      // no stretches: full
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.base << " " << c.index << " " << c.percent << " " << c.count);
@@ -327,10 +328,27 @@ TEST_F(ProgrammerFlowTest, WriteSetAppendsEveryMelodyInEqualStretches) {
     Post(FLOW_WRITE_SET, BELL_OP_ADD_MELODY, 50);
     Post(FLOW_WRITE_SET, BELL_OP_ADD_MELODY, 100);
   }
-  const std::vector<std::string> expected = {
-      "read info", "begin", "bar 10", "status 1", "ask set free 7150", "folder " + set_, "load set", "add 1",
-      "bar 25",    "bar 40", "status 1", "add 0", "bar 55", "bar 70", "status 1", "add 0",
-      "bar 85",    "bar 100", "status 1", "status 1", "end known focus " + std::to_string(IDC_WRITE_SET) + " hold"};
+  const std::vector<std::string> expected = {"read info",
+                                             "begin",
+                                             "bar 10",
+                                             "status 1",
+                                             "ask set free 7150",
+                                             "folder " + set_,
+                                             "load set",
+                                             "add 1",
+                                             "bar 25",
+                                             "bar 40",
+                                             "status 1",
+                                             "add 0",
+                                             "bar 55",
+                                             "bar 70",
+                                             "status 1",
+                                             "add 0",
+                                             "bar 85",
+                                             "bar 100",
+                                             "status 1",
+                                             "status 1",
+                                             "end known focus " + std::to_string(IDC_WRITE_SET) + " hold"};
   EXPECT_EQ(expected, script_.log);
   EXPECT_FALSE(flow_.IsRunning());
 }
@@ -340,10 +358,21 @@ TEST_F(ProgrammerFlowTest, ReadSetReadsEachMelodyThenSavesThem) {
   script_.savePaths = {dir_.file("back.sto")};
   ReadStatus(IDC_READ_SET, FLOW_READ_SET);
   for (int melody = 0; melody < 2; ++melody) Post(FLOW_READ_SET, BELL_OP_READ_MELODY, 100);
-  const std::vector<std::string> expected = {"read info", "begin",   "bar 10",   "status 2",
-                                             "read melody 1", "bar 55", "status 2", "read melody 0",
-                                             "bar 100",  "status 2", "status 2", "end known focus " + std::to_string(IDC_READ_SET) + " hold",
-                                             "ask save", "folder " + dir_.file("back.sto"), "save " + dir_.file("back.sto")};
+  const std::vector<std::string> expected = {"read info",
+                                             "begin",
+                                             "bar 10",
+                                             "status 2",
+                                             "read melody 1",
+                                             "bar 55",
+                                             "status 2",
+                                             "read melody 0",
+                                             "bar 100",
+                                             "status 2",
+                                             "status 2",
+                                             "end known focus " + std::to_string(IDC_READ_SET) + " hold",
+                                             "ask save",
+                                             "folder " + dir_.file("back.sto"),
+                                             "save " + dir_.file("back.sto")};
   EXPECT_EQ(expected, script_.log);
 }
 
@@ -352,9 +381,18 @@ TEST_F(ProgrammerFlowTest, AddMelodyTakesTheSecondHalfOfTheBar) {
   ReadStatus(IDC_ADD_MELODY, FLOW_ADD_MELODY);
   Post(FLOW_ADD_MELODY, BELL_OP_ADD_MELODY, 50);
   Post(FLOW_ADD_MELODY, BELL_OP_ADD_MELODY, 100);
-  const std::vector<std::string> expected = {
-      "read info", "begin", "bar 50", "status 1", "ask melody free 7150", "folder " + melody_, "load melody", "add 1",
-      "bar 75", "bar 100", "status 1", "end known focus " + std::to_string(IDC_ADD_MELODY) + " hold"};
+  const std::vector<std::string> expected = {"read info",
+                                             "begin",
+                                             "bar 50",
+                                             "status 1",
+                                             "ask melody free 7150",
+                                             "folder " + melody_,
+                                             "load melody",
+                                             "add 1",
+                                             "bar 75",
+                                             "bar 100",
+                                             "status 1",
+                                             "end known focus " + std::to_string(IDC_ADD_MELODY) + " hold"};
   EXPECT_EQ(expected, script_.log);
 }
 
@@ -372,36 +410,49 @@ TEST_F(ProgrammerFlowTest, CancelledDialogsAndFailedRequestsEndTheFlowDone) {
   const std::string melody = melody_;
   const std::string set = set_;
   const Case cases[] = {
-      {"open dialog cancelled", IDC_ADD_MELODY, FLOW_ADD_MELODY, [](Script&) {},
+      {"open dialog cancelled",
+       IDC_ADD_MELODY,
+       FLOW_ADD_MELODY,
+       [](Script&) {},
        {"ask melody free 7150", "status 1", done + std::to_string(IDC_ADD_MELODY) + " hold"}},
-      {"mode dialog cancelled", IDC_WRITE_SET, FLOW_WRITE_SET,
+      {"mode dialog cancelled",
+       IDC_WRITE_SET,
+       FLOW_WRITE_SET,
        [&](Script& s) {
          s.files = {set};
          s.status.selectionMode = BELL_MODE_UNKNOWN;
        },
        {"ask set free 7150", "folder " + set, "ask mode random", "status 1",
         done + std::to_string(IDC_WRITE_SET) + " hold"}},
-      {"load failed", IDC_ADD_MELODY, FLOW_ADD_MELODY,
+      {"load failed",
+       IDC_ADD_MELODY,
+       FLOW_ADD_MELODY,
        [&](Script& s) {
          s.files = {melody};
          s.loadOk = false;
        },
        {"ask melody free 7150", "folder " + melody, "load melody", "box отказ", "status 1",
         done + std::to_string(IDC_ADD_MELODY) + " hold"}},
-      {"empty set", IDC_WRITE_SET, FLOW_WRITE_SET,
+      {"empty set",
+       IDC_WRITE_SET,
+       FLOW_WRITE_SET,
        [&](Script& s) {
          s.files = {set};
          s.listCount = 0;
        },
        {"ask set free 7150", "folder " + set, "load set", "status 1", done + std::to_string(IDC_WRITE_SET) + " hold"}},
-      {"first append refused", IDC_WRITE_SET, FLOW_WRITE_SET,
+      {"first append refused",
+       IDC_WRITE_SET,
+       FLOW_WRITE_SET,
        [&](Script& s) {
          s.files = {set};
          s.addOk = false;
        },
        {"ask set free 7150", "folder " + set, "load set", "add 1", "box отказ", "status 1",
         done + std::to_string(IDC_WRITE_SET) + " hold"}},
-      {"first read refused", IDC_READ_SET, FLOW_READ_SET,
+      {"first read refused",
+       IDC_READ_SET,
+       FLOW_READ_SET,
        [](Script& s) {
          s.readMelodyOk = false;
          s.failure = u"Звонок не содержит мелодий";
@@ -544,23 +595,33 @@ TEST_F(ProgrammerFlowTest, FailedClearOrModeLeavesTheStatusUnknownAndOnlyRefresh
   };
   const Case cases[] = {
       {"clear: no", &CProgrammerFlow::Clear, [](Script& s) { s.answers = {false}; }, {"ask clear"}, true},
-      {"clear: yes", &CProgrammerFlow::Clear, [](Script& s) { s.answers = {true}; },
-       {"ask clear", "clear", "status 1"}, true},
-      {"clear fails", &CProgrammerFlow::Clear,
+      {"clear: yes",
+       &CProgrammerFlow::Clear,
+       [](Script& s) { s.answers = {true}; },
+       {"ask clear", "clear", "status 1"},
+       true},
+      {"clear fails",
+       &CProgrammerFlow::Clear,
        [](Script& s) {
          s.answers = {true};
          s.clearOk = false;
        },
-       {"ask clear", "clear", "box отказ", "status ?", unknown}, false},
+       {"ask clear", "clear", "box отказ", "status ?", unknown},
+       false},
       {"mode cancelled", &CProgrammerFlow::SetSelectionMode, [](Script&) {}, {"ask mode random"}, true},
-      {"mode set", &CProgrammerFlow::SetSelectionMode, [](Script& s) { s.modes = {BELL_MODE_RANDOM}; },
-       {"ask mode random", "set mode 3", "status 1"}, true},
-      {"mode fails", &CProgrammerFlow::SetSelectionMode,
+      {"mode set",
+       &CProgrammerFlow::SetSelectionMode,
+       [](Script& s) { s.modes = {BELL_MODE_RANDOM}; },
+       {"ask mode random", "set mode 3", "status 1"},
+       true},
+      {"mode fails",
+       &CProgrammerFlow::SetSelectionMode,
        [](Script& s) {
          s.modes = {BELL_MODE_MANUAL};
          s.modeOk = false;
        },
-       {"ask mode random", "set mode 2", "box отказ", "status ?", unknown}, false},
+       {"ask mode random", "set mode 2", "box отказ", "status ?", unknown},
+       false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -571,8 +632,8 @@ TEST_F(ProgrammerFlowTest, FailedClearOrModeLeavesTheStatusUnknownAndOnlyRefresh
     c.arrange(script);
     const size_t before = script.log.size();
     (flow.*c.request)();
-    EXPECT_EQ(c.actions, std::vector<std::string>(script.log.begin() + static_cast<std::ptrdiff_t>(before),
-                                                  script.log.end()));
+    EXPECT_EQ(c.actions,
+              std::vector<std::string>(script.log.begin() + static_cast<std::ptrdiff_t>(before), script.log.end()));
     EXPECT_EQ(c.knownAfter, flow.IsStatusKnown());
     // With the status unknown neither can run again.
     const size_t after = script.log.size();
