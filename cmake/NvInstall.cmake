@@ -75,7 +75,7 @@ install(FILES ${NV_PACKAGING_DIR}/doorbell-melodies.xml DESTINATION ${CMAKE_INST
 if(NV_BUILD_GUI)
   set(nv_icon_notara ${PROJECT_SOURCE_DIR}/notara/app/resources/icons/notara.svg)
   set(nv_icon_setora ${PROJECT_SOURCE_DIR}/setora/app/resources/icons/setora.svg)
-  set(nv_icon_dinova ${PROJECT_SOURCE_DIR}/dinova/resources/icons/bell.svg)
+  set(nv_icon_dinova ${PROJECT_SOURCE_DIR}/dinova/app/resources/icons/bell.svg)
   foreach(program notara setora dinova)
     if(NOT TARGET ${program})
       continue()

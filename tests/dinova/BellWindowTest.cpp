@@ -106,7 +106,7 @@ class BellWindowTest : public testing::Test {
 };
 
 TEST_F(BellWindowTest, RefreshShowsTheStatusAndOpensTheDeviceButtons) {
-  Start(Image29(32768, {Notes(4), Notes(6)}, 1, 2));
+  Start(Image29(32768, Melodies{Notes(4), Notes(6)}, 2, 1));
   for (int control = IDC_CAPACITY; control <= IDC_MODE; ++control) EXPECT_EQ("?", window_->FieldText(control));
   ExpectOnlyRefreshPossible();
 
@@ -134,7 +134,7 @@ TEST_F(BellWindowTest, ChoosingTheOtherBellTypeRefreshesAsThatVersion) {
 
 TEST_F(BellWindowTest, AddMelodyAppendsTheFileAndMakesMelodyOneCurrent) {
   // An empty device whose current melody reads as 0.
-  Start(Image29(32768, {}, 0, 0));
+  Start(Image29(32768, Melodies{}, 0, 0));
   const std::vector<NoteValues> notes = Notes(7, 3);
   files_ = {MelFile("tune.mel", notes)};
   Run(IDC_ADD_MELODY);
@@ -219,7 +219,7 @@ TEST_F(BellWindowTest, ReadSetSavesTheMelodiesUnderNumberedNames) {
 }
 
 TEST_F(BellWindowTest, ClearEmptiesTheBellOnlyAfterYes) {
-  Start(Image29(32768, {Notes(3), Notes(3)}));
+  Start(Image29(32768, Melodies{Notes(3), Notes(3)}));
   Run(IDC_REFRESH);
   dialogs_.answers = {IDNO};
   window_->Clear();
@@ -245,7 +245,7 @@ TEST_F(BellWindowTest, SelectionModeOffersRandomOnlyOnVersion29) {
   std::vector<BYTE> image20(512, 0xFF);
   image20[256 + 1] = 0;
   const Case cases[] = {
-      {BELL_TYPE_29, Image29(16384, {}), BELL_MODE_RANDOM, 1, 2, "случайный"},
+      {BELL_TYPE_29, Image29(16384, Melodies{}), BELL_MODE_RANDOM, 1, 2, "случайный"},
       {BELL_TYPE_20, image20, BELL_MODE_MANUAL, 256 + 1, 1, "ручной"},
   };
   for (const Case& c : cases) {
@@ -282,7 +282,7 @@ TEST_F(BellWindowTest, AnUnknownModeIsAskedForBeforeAnythingIsWritten) {
 }
 
 TEST_F(BellWindowTest, APortThatCannotBeOpenedIsAnIoError) {
-  Start(Image29(32768, {}));
+  Start(Image29(32768, Melodies{}));
   ASSERT_TRUE(CPortSetting::Write("/dev/parport250"));
   port_ = [](CPortDialog& dialog) {
     dialog.DeviceChoice()->setChecked(true);
@@ -302,7 +302,7 @@ TEST_F(BellWindowTest, APortThatCannotBeOpenedIsAnIoError) {
 }
 
 TEST_F(BellWindowTest, AMissingPortAtStartCanBeReplacedBeforeGivingUp) {
-  WriteImage(image_, Image29(32768, {}));
+  WriteImage(image_, Image29(32768, Melodies{}));
   port_ = [this](CPortDialog& dialog) {
     dialog.VirtualChoice()->setChecked(true);
     dialog.ImageEdit()->setText(QString::fromStdString(image_));
@@ -328,7 +328,7 @@ TEST_F(BellWindowTest, StatusReadErrorsEndTheFlowWithTheirMessage) {
     QString box;
   };
   const Case cases[] = {{1, kIoError}, {4, kIoError}, {2, kProgramError}, {3, kProgramError}, {5, kProgramError}};
-  Start(Image29(65536, {}), false);
+  Start(Image29(65536, Melodies{}), false);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.code);
     window_->StartFlow(IDC_REFRESH);
@@ -341,9 +341,9 @@ TEST_F(BellWindowTest, StatusReadErrorsEndTheFlowWithTheirMessage) {
     EXPECT_EQ("?", window_->FieldText(IDC_FREE));
     // The real read's own messages come after its flow has ended: ignored.
     ASSERT_TRUE(WaitUntil([&] {
-      LONG busy = 1;
-      app_->Device().Send(DEVM_IS_BUSY, reinterpret_cast<WPARAM>(&busy));
-      return busy == 0;
+      bool busy = true;
+      app_->Device().IsBusy(busy);
+      return !busy;
     }));
     QApplication::processEvents();
     EXPECT_EQ("?", window_->FieldText(IDC_FREE));
@@ -352,7 +352,7 @@ TEST_F(BellWindowTest, StatusReadErrorsEndTheFlowWithTheirMessage) {
 
 TEST_F(BellWindowTest, ExitWhileBusyAsksAndCancelsTheBell) {
   // Real bus time, so the status read is still running when Exit comes.
-  Start(Image29(65536, {}), false);
+  Start(Image29(65536, Melodies{}), false);
   window_->StartFlow(IDC_REFRESH);
   dialogs_.answers = {IDNO};
   window_->Button(IDC_EXIT)->click();
@@ -364,9 +364,9 @@ TEST_F(BellWindowTest, ExitWhileBusyAsksAndCancelsTheBell) {
   dialogs_.answers = {IDYES};
   window_->Button(IDC_EXIT)->click();
   EXPECT_FALSE(window_->isVisible());
-  LONG busy = -1;
-  EXPECT_EQ(1, app_->Device().Send(DEVM_IS_BUSY, reinterpret_cast<WPARAM>(&busy)));
-  EXPECT_EQ(0, busy);
+  bool busy = true;
+  EXPECT_TRUE(app_->Device().IsBusy(busy));
+  EXPECT_FALSE(busy);
   // The cancelled read's last message is not shown as an error.
   QApplication::processEvents();
   EXPECT_EQ(2u, dialogs_.boxes.size());

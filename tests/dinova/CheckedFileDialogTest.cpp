@@ -1,11 +1,12 @@
 // The checker panels of the open dialogs: what they say and offer for each
-// kind of file against the free space, and the melody preview.
+// kind of file against what the bell can take, and the melody preview.
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
 #include <QPushButton>
 
 #include "CCheckedFileDialog.h"
+#include "CDeviceClient.h"
 #include "CDeviceThread.h"
 #include "DinovaTestSupport.h"
 #include "TempDir.h"
@@ -28,6 +29,11 @@ class CheckedFileDialogTest : public testing::Test {
     std::vector<BYTE> cut = ReadImage(dir_.file("s11.sto"));
     cut.resize(cut.size() - 4);
     WriteImage(dir_.file("cut.sto"), cut);
+    // The second melody's third note has a pitch no note byte holds.
+    std::vector<NoteValues> high = Notes(4);
+    high[2].pitch = 40;
+    ASSERT_EQ(FileStatus::Ok, StoFormat::Save(dir_.file("high.sto"), {{u"a", Notes(3)}, {u"b", high}}));
+    ASSERT_EQ(FileStatus::Ok, MelFormat::Save(dir_.file("high.mel"), {u"b", high}));
   }
 
   nvtest::TempDir dir_;
@@ -37,26 +43,33 @@ TEST_F(CheckedFileDialogTest, PanelWeighsTheNamedFileAgainstTheFreeSpace) {
   struct Case {
     Kind kind;
     LONG free;
+    LONG stored;  // melodies on a version 2.0 bell (111 at most)
     QString name;
     const char* text;
     bool ok;
   };
   const Case cases[] = {
       // A melody of N notes needs N + 1 symbols: exactly filling is fine.
-      {Kind::Melody, 10, "m9.mel", "Мелодия подходящего размера", true},
-      {Kind::Melody, 10, "m10.mel", "Мелодия слишком длинная", false},
-      {Kind::Melody, 10, "m9", "Мелодия подходящего размера", true},  // the extension is implied
-      {Kind::Melody, 100, "s11.sto", "Неправильный формат файла", false},
-      {Kind::Melody, 100, "nothing.mel", "", false},
-      {Kind::Melody, 100, "", "", false},
-      {Kind::Set, 11, "s11.sto", "Набор мелодий подходящего размера", true},
-      {Kind::Set, 10, "s11", "Набор мелодий слишком большой", false},
-      {Kind::Set, 100, "m9.mel", "Неправильный формат файла", false},
-      {Kind::Set, 100, "cut.sto", "Ошибка при чтении файла", false},
+      {Kind::Melody, 10, 0, "m9.mel", "Мелодия подходящего размера", true},
+      {Kind::Melody, 10, 0, "m10.mel", "Мелодия слишком длинная", false},
+      {Kind::Melody, 10, 0, "m9", "Мелодия подходящего размера", true},  // the extension is implied
+      {Kind::Melody, 100, 0, "s11.sto", "Неправильный формат файла", false},
+      {Kind::Melody, 100, 0, "nothing.mel", "", false},
+      {Kind::Melody, 100, 0, "", "", false},
+      {Kind::Melody, 100, 0, "high.mel", "Нота 3 (высота 40, длительность 2) не может быть записана в звонок", false},
+      {Kind::Melody, 100, 110, "m9.mel", "Мелодия подходящего размера", true},
+      {Kind::Melody, 100, 111, "m9.mel", "Слишком много мелодий: звонок вмещает не более 111", false},
+      {Kind::Set, 11, 0, "s11.sto", "Набор мелодий подходящего размера", true},
+      {Kind::Set, 10, 0, "s11", "Набор мелодий слишком большой", false},
+      {Kind::Set, 100, 0, "m9.mel", "Неправильный формат файла", false},
+      {Kind::Set, 100, 0, "cut.sto", "Ошибка при чтении файла", false},
+      {Kind::Set, 100, 0, "high.sto", "Мелодия 2, нота 3 (высота 40, длительность 2) не может быть записана в звонок",
+       false},
+      {Kind::Set, 100, 109, "s11.sto", "Слишком много мелодий: звонок вмещает не более 111", false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name.toStdString());
-    CCheckedFileDialog dialog(c.kind, c.free, nullptr, QString::fromStdString(dir_.path()));
+    CCheckedFileDialog dialog(c.kind, {c.free, c.stored, 111}, nullptr, QString::fromStdString(dir_.path()));
     dialog.SetFileName(c.name);
     EXPECT_EQ(QString::fromUtf8(c.text), dialog.CheckText());
     EXPECT_EQ(c.ok, dialog.IsOkEnabled());
@@ -71,18 +84,16 @@ TEST_F(CheckedFileDialogTest, PanelWeighsTheNamedFileAgainstTheFreeSpace) {
 
 TEST_F(CheckedFileDialogTest, PreviewStopsWhenTheNameChangesAndWhenTheDialogCloses) {
   PrepareModules();
-  CDeviceThread device;
-  ASSERT_TRUE(device.Start());
-  ASSERT_EQ(1, device.Send(DEVM_INITIALISE));
+  CDeviceThread thread;
+  ASSERT_TRUE(thread.Start());
+  CDeviceClient device(thread);
+  std::u16string error;
+  ASSERT_TRUE(device.Initialise(error));
   ASSERT_EQ(FileStatus::Ok, MelFormat::Save(dir_.file("long.mel"), {u"long", std::vector(8, NoteValues{13, 0, 0})}));
-  LONG stopped = -1;
-  auto isStopped = [&] {
-    device.Send(DEVM_IS_STOPPED, reinterpret_cast<WPARAM>(&stopped));
-    return stopped == 1;
-  };
+  auto isStopped = [&] { return device.IsStopped(); };
 
   {
-    CCheckedFileDialog dialog(Kind::Melody, 100, &device, QString::fromStdString(dir_.path()));
+    CCheckedFileDialog dialog(Kind::Melody, {100, 0, 1024}, &device, QString::fromStdString(dir_.path()));
     dialog.SetFileName("long.mel");
     ASSERT_TRUE(dialog.PlayButton()->isEnabled());
     EXPECT_FALSE(dialog.StopButton()->isEnabled());

@@ -26,7 +26,7 @@ class DeviceThreadTest : public testing::Test {
  protected:
   void SetUp() override {
     PrepareModules();
-    WriteImage(image_, Image29(32768, {}));
+    WriteImage(image_, Image29(32768, Melodies{}));
     UseVirtualBell(image_);
     ASSERT_TRUE(device_.Start());
     ASSERT_EQ(1, device_.Send(DEVM_INITIALISE));

@@ -73,12 +73,9 @@ inline std::vector<NoteValues> Notes(int count, int seed = 0) {
   return notes;
 }
 
-// A version 2.9 memory of size bytes holding melodies (terminators after
-// each), the mode byte and the current melody number as the bell keeps them;
-// without melodies the last-entry pointer is 14 (an empty set).
-inline std::vector<BYTE> Image29(size_t size, const Melodies& melodies, BYTE modeByte = 0, int current = 1) {
-  return nvtest::Image29(size, melodies, current, modeByte);
-}
+// A version 2.9 memory of size bytes holding melodies, with the current
+// melody number and the mode byte as the bell keeps them.
+using nvtest::Image29;
 
 // What a version 2.9 image holds by its layout: mode byte, current melody
 // number and the melodies the directory names.

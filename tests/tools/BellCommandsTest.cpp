@@ -155,6 +155,32 @@ TEST_P(BellCommandsTest, RefusesWhatTheProgrammerRefuses) {
   EXPECT_NE(std::string::npos, Bell({"status"}).out.find("Свободно - 0 нотных знаков"));
 }
 
+TEST_P(BellCommandsTest, RefusesAnyNoteOrMelodyCountTheBellCannotStoreBeforeWriting) {
+  ASSERT_EQ(0, Bell({"mode", "manual"}).exitCode);
+  std::vector<NoteValues> high = nvtest::Notes(4);
+  high[2].pitch = 40;
+  const bool v20 = std::string(GetParam().version) == "2.0";
+  // Empty melodies, one more than the bell holds: their symbols would fit.
+  const std::vector<MelodyData> many(v20 ? 112 : 1025, Melody(u"e", {}));
+  struct Case {
+    std::vector<std::string> args;
+    std::string text;
+  };
+  const Case cases[] = {
+      {{"write-set", SaveSet("high.sto", {Melody(u"a", nvtest::Notes(3)), Melody(u"b", high)})},
+       "Мелодия 2, нота 3 (высота 40, длительность 2) не может быть записана в звонок"},
+      {{"add", Save("high.mel", Melody(u"b", high))}, "Нота 3 (высота 40, длительность 2)"},
+      {{"write-set", SaveSet("many.sto", many)},
+       std::string("Слишком много мелодий: звонок вмещает не более ") + (v20 ? "111" : "1024")},
+  };
+  for (const Case& c : cases) {
+    const ToolResult result = Bell(c.args);
+    EXPECT_EQ(1, result.exitCode) << c.args[0] << "\n" << result.err;
+    EXPECT_NE(std::string::npos, result.err.find(c.text)) << result.err;
+  }
+  EXPECT_NE(std::string::npos, Bell({"status"}).out.find("Количество мелодий - 0"));
+}
+
 INSTANTIATE_TEST_SUITE_P(Versions, BellCommandsTest, ::testing::ValuesIn(kDevices), [](const auto& info) {
   return std::string("v") + (info.param.version[2] == '0' ? "20" : "29");
 });

@@ -4,7 +4,10 @@
 
 #include "ArgParser.h"
 #include "BellSession.h"
+#include "CAppendRules.h"
 #include "ComSession.h"
+#include "DinovaIds.h"
+#include "DinovaStrings.h"
 #include "MelodyCompare.h"
 #include "MelodyFiles.h"
 #include "PortOverride.h"
@@ -15,10 +18,6 @@
 
 namespace {
 
-constexpr const char16_t* kTooLong = u"Мелодия слишком длинная";
-constexpr const char16_t* kTooBig = u"Набор мелодий слишком большой";
-constexpr const char16_t* kNoMelodies = u"Звонок не содержит мелодий";
-
 struct Context {
   ComSession& session;
   BellSession& bell;
@@ -26,21 +25,17 @@ struct Context {
 };
 
 const char* ModeName(BYTE mode) {
-  switch (mode) {
-    case BELL_MODE_SEQUENTIAL:
-      return "последовательный";
-    case BELL_MODE_MANUAL:
-      return "ручной";
-    case BELL_MODE_RANDOM:
-      return "случайный";
-    default:
-      return "?";
-  }
+  return mode >= BELL_MODE_SEQUENTIAL && mode <= BELL_MODE_RANDOM ? DinovaStrings::kModeNames[mode - 1]
+                                                                  : DinovaStrings::kUnknown;
+}
+
+LONG BellType(BellSession::Version version) {
+  return version == BellSession::Version::V2_0 ? BELL_TYPE_20 : BELL_TYPE_29;
 }
 
 void PrintStatus(BellSession& bell) {
   const BellInfo& info = bell.Info();
-  std::printf("Тип звонка - %s\n", bell.GetVersion() == BellSession::Version::V2_0 ? "ДЖН v2.0" : "ДЖН v2.9 (MAXI)");
+  std::printf("Тип звонка - %s\n", DinovaStrings::kBellTypes[BellType(bell.GetVersion())]);
   std::printf("Емкость - %d нотных знаков\n", static_cast<int>(info.capacity));
   std::printf("Свободно - %d нотных знаков\n", static_cast<int>(bell.FreeSymbols()));
   std::printf("Количество мелодий - %d\n", static_cast<int>(info.melodyCount));
@@ -52,24 +47,31 @@ void PrintStatus(BellSession& bell) {
   std::printf("Режим выбора мелодии - %s\n", ModeName(info.selectionMode));
 }
 
-// What the programmer does before it appends: a bell without a current
-// melody starts at the first, and one whose selection mode is unknown must
-// be given a mode first (the programmer asks for it; here it is a command).
-// A current melody outside the stored ones (what a new version 2.0 memory
-// reads as) counts as none, so the bell never points past its set.
-void PrepareAppend(BellSession& bell, size_t adding) {
+// What the programmer does before it appends: nothing is written unless
+// the bell can store every note of the melodies, and has room for them and
+// their number (the checker's words, with the sizes for a size refusal);
+// then the current melody is kept inside the set, and a bell whose
+// selection mode is unknown must be given a mode first (the programmer asks
+// for it; here it is a command). A refusal ends bar's line first.
+void PrepareAppend(BellSession& bell, ProgressBar& bar, CAppendRules::Kind kind,
+                   const std::vector<MelodyData>& melodies) {
   BellInfo& info = bell.Info();
-  if (info.selectionMode == BELL_MODE_UNKNOWN) {
+  const CAppendRules::Limits limits = CAppendRules::LimitsOf(info, BellType(bell.GetVersion()));
+  const CAppendRules::Result check = CAppendRules::Check(kind, melodies, limits);
+  if (check.verdict != CAppendRules::Verdict::Fits) {
+    std::string text = CAppendRules::Text(kind, check, limits);
+    if (check.verdict == CAppendRules::Verdict::TooBig) {
+      text += " (" + std::to_string(check.size) + " > " + std::to_string(limits.freeSymbols) + ")";
+    }
+    bar.Finish();
+    throw ToolError::Failed(text);
+  }
+  if (!CAppendRules::PrepareAppend(info)) {
+    bar.Finish();
     throw ToolError::Failed(
         "the bell's melody selection mode is not known: set it first with "
         "\"nvtool bell mode sequential|manual|random\"");
   }
-  const LONG most = BellSession::MaxMelodies(bell.GetVersion());
-  if (info.melodyCount + static_cast<LONG>(adding) > most) {
-    throw ToolError::Failed("the bell holds at most " + std::to_string(most) + " melodies; it has " +
-                            std::to_string(info.melodyCount));
-  }
-  if (info.currentMelody < 1 || info.currentMelody > info.melodyCount) info.currentMelody = 1;
 }
 
 // Reads melody number back and compares it with what was written.
@@ -98,13 +100,7 @@ int Add(Context& c) {
   const MelodyData data = MelodyFiles::LoadMelody(path);
   ProgressBar bar("Adding \"" + nv::WideToUtf8(data.name) + "\"");
   c.bell.ReadInfo({&bar, 0, 50});
-  const LONG size = static_cast<LONG>(data.notes.size()) + 1;
-  if (c.bell.FreeSymbols() < size) {
-    bar.Finish();
-    throw ToolError::Failed(std::u16string(kTooLong) + u" (" + nv::Utf8ToWide(std::to_string(size)) + u" > " +
-                            nv::Utf8ToWide(std::to_string(c.bell.FreeSymbols())) + u")");
-  }
-  PrepareAppend(c.bell, 1);
+  PrepareAppend(c.bell, bar, CAppendRules::Kind::Melody, {data});
   nv::ComPtr<IMelody> melody = c.session.MelodyFrom(data);
   c.bell.AddMelody(melody.get(), {&bar, 50, 50});
   const LONG number = c.bell.Info().melodyCount;
@@ -123,12 +119,7 @@ int WriteSet(Context& c) {
   ProgressBar bar("Writing " + path);
   c.bell.ReadInfo({&bar, 0, 10});
   const LONG size = StoFormat::SetSize(set);
-  if (c.bell.FreeSymbols() < size) {
-    bar.Finish();
-    throw ToolError::Failed(std::u16string(kTooBig) + u" (" + nv::Utf8ToWide(std::to_string(size)) + u" > " +
-                            nv::Utf8ToWide(std::to_string(c.bell.FreeSymbols())) + u")");
-  }
-  PrepareAppend(c.bell, set.size());
+  PrepareAppend(c.bell, bar, CAppendRules::Kind::Set, set);
   const LONG first = c.bell.Info().melodyCount + 1;
   // Each melody takes an equal stretch of what is left of the bar.
   const int n = static_cast<int>(set.size());
@@ -158,7 +149,7 @@ int ReadSet(Context& c) {
   const LONG count = c.bell.Info().melodyCount;
   if (count == 0) {
     bar.Finish();
-    throw ToolError::Failed(kNoMelodies);
+    throw ToolError::Failed(DinovaStrings::kNoMelodies);
   }
   // The device keeps no names: the programmer names them by position.
   std::vector<MelodyData> set;
@@ -167,7 +158,9 @@ int ReadSet(Context& c) {
     c.bell.ReadMelody(melody.get(), i,
                       {&bar, static_cast<int>(10 + 90 * (i - 1) / count), static_cast<int>(90 / count)});
     MelodyData data = ComSession::Read(melody.get());
-    data.name = u"Мелодия N" + nv::Utf8ToWide(std::to_string(i));
+    char name[64];
+    std::snprintf(name, sizeof name, DinovaStrings::kSavedName, static_cast<int>(i));
+    data.name = nv::Utf8ToWide(name);
     set.push_back(std::move(data));
   }
   bar.Finish();

@@ -1,6 +1,8 @@
 #include "BellSession.h"
 
+#include "CProgrammerFlow.h"
 #include "ComSession.h"
+#include "DinovaStrings.h"
 #include "Interrupt.h"
 #include "ProgressBar.h"
 #include "ToolError.h"
@@ -12,9 +14,10 @@ namespace {
 constexpr UINT kBellMessage = WM_APP + 2;
 constexpr DWORD kPollMs = 100;
 
-constexpr const char16_t* kIoError = u"Ошибка ввода-вывода при обмене со звонком";
-constexpr const char16_t* kProgramError = u"Программная ошибка при выполнении операции";
-constexpr const char16_t* kInterfaceError = u"Программная ошибка при обращении к звонку";
+// The doorbell programmer's own words.
+const std::u16string kIoError = nv::Utf8ToWide(DinovaStrings::kIoError);
+const std::u16string kProgramError = nv::Utf8ToWide(DinovaStrings::kProgramError);
+const std::u16string kInterfaceError = nv::Utf8ToWide(DinovaStrings::kBellInterfaceFailed);
 
 }  // namespace
 
@@ -42,7 +45,7 @@ std::u16string BellSession::Description() const {
 }
 
 std::u16string BellSession::IoErrorText() const {
-  return std::u16string(kIoError) + u" (" + nv::Utf8ToWide(port_) + u")";
+  return kIoError + u" (" + nv::Utf8ToWide(port_) + u")";
 }
 
 void BellSession::ReadInfo(BellProgress progress) {
@@ -64,7 +67,7 @@ void BellSession::ReadMelody(IMelody* melody, LONG number, BellProgress progress
 void BellSession::Await(WORD operation, HRESULT started, BellProgress progress) {
   if (FAILED(started)) {
     const std::u16string text = Description();
-    throw ToolError::Failed(text.empty() ? std::u16string(kProgramError) : text);
+    throw ToolError::Failed(text.empty() ? kProgramError : text);
   }
   // Every operation that began ends with exactly one last message (100 %,
   // or an error); the worker stops being busy before it posts it, so that
@@ -80,25 +83,24 @@ void BellSession::Await(WORD operation, HRESULT started, BellProgress progress) 
       if (message.message != kBellMessage || LOWORD(message.wParam) != operation) continue;
       const int percent = HIWORD(message.wParam);
       if (progress.bar) progress.bar->Set(progress.base + percent * progress.span / 100);
-      if (message.lParam != BELL_ERR_NONE) FailWorker(message.lParam, cancelled);
+      if (message.lParam != BELL_ERR_NONE) FailWorker(operation, message.lParam, cancelled);
       if (percent >= 100) return;
     }
   }
 }
 
-void BellSession::FailWorker(LPARAM code, bool cancelled) const {
+void BellSession::FailWorker(WORD operation, LPARAM code, bool cancelled) const {
   if (code == BELL_ERR_CANCELLED && cancelled) throw ToolError(kExitInterrupted, "interrupted");
-  // As the doorbell programmer words them: refusals and internal failures
-  // are program errors, everything else a failed exchange with the bell.
-  const bool programError = code == BELL_ERR_REFUSED || code == BELL_ERR_COINIT || code == BELL_ERR_NOMEMORY;
-  throw ToolError::Failed(programError ? std::u16string(kProgramError) : IoErrorText());
+  // As the doorbell programmer tells and words them.
+  const bool programError = CProgrammerFlow::Classify(operation, code) == CProgrammerFlow::Outcome::ProgramError;
+  throw ToolError::Failed(programError ? kProgramError : IoErrorText());
 }
 
 void BellSession::CheckSync(HRESULT hr) const {
   if (SUCCEEDED(hr)) return;
   const std::u16string text = Description();
   if (text == kIoError) throw ToolError::Failed(IoErrorText());
-  throw ToolError::Failed(text.empty() ? std::u16string(kProgramError) : text);
+  throw ToolError::Failed(text.empty() ? kProgramError : text);
 }
 
 void BellSession::ClearSet() {

@@ -27,8 +27,6 @@ class BellSession {
 
   // "2.0" or "2.9"; anything else is a usage error.
   static Version ParseVersion(const std::string& text);
-  // The most melodies a device of the version holds.
-  static LONG MaxMelodies(Version version) { return version == Version::V2_0 ? 111 : 1024; }
 
   // Creates the bell object on the port the settings name (port is only
   // for messages) and asks it for the version's interface.
@@ -53,7 +51,7 @@ class BellSession {
 
  private:
   void Await(WORD operation, HRESULT started, BellProgress progress);
-  [[noreturn]] void FailWorker(LPARAM code, bool cancelled) const;
+  [[noreturn]] void FailWorker(WORD operation, LPARAM code, bool cancelled) const;
   void CheckSync(HRESULT hr) const;
   std::u16string Description() const;
   std::u16string IoErrorText() const;

@@ -6,7 +6,9 @@
 
 #include "ArgParser.h"
 #include "BellSession.h"
+#include "CAppendRules.h"
 #include "ComSession.h"
+#include "DinovaStrings.h"
 #include "Interrupt.h"
 #include "MelodyPlayer.h"
 #include "PortOverride.h"
@@ -14,8 +16,6 @@
 #include "platform/CodePage.h"
 
 namespace {
-
-constexpr const char16_t* kNoMelodies = u"Звонок не содержит мелодий";
 
 // The melody after current by the bell's selection mode: sequential moves
 // on and wraps to 1, manual stays, random picks any other melody. An
@@ -66,7 +66,7 @@ int RingCommand::Run(const std::vector<std::string>& args) {
   BellSession bell(session, version, port);
   bell.ReadInfo();
   BellInfo& info = bell.Info();
-  if (info.melodyCount == 0) throw ToolError::Failed(kNoMelodies);
+  if (info.melodyCount == 0) throw ToolError::Failed(DinovaStrings::kNoMelodies);
 
   std::unique_ptr<MelodyPlayer> player;
   if (!parser.Has("mute")) {
@@ -79,7 +79,7 @@ int RingCommand::Run(const std::vector<std::string>& args) {
 
   std::mt19937 random{std::random_device{}()};
   // A current melody outside the set (a foreign image) starts at the first.
-  LONG current = info.currentMelody >= 1 && info.currentMelody <= info.melodyCount ? info.currentMelody : 1;
+  LONG current = CAppendRules::CurrentInSet(info);
   int status = kExitOk;
   for (long ring = 1; ring <= times; ++ring) {
     nv::ComPtr<IMelody> melody = session.NewMelody();

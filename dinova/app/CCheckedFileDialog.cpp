@@ -1,7 +1,9 @@
 #include "CCheckedFileDialog.h"
 
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -11,15 +13,14 @@
 #include <QTimer>
 
 #include "CCommandStatesU.h"
-#include "CDeviceThread.h"
+#include "DeviceClient.h"
 #include "DinovaIcons.h"
 #include "DinovaIds.h"
-#include "common/CStringU.h"
 #include "platform/Kernel.h"
 
-CCheckedFileDialog::CCheckedFileDialog(CFileChecker::Kind kind, LONG freeSymbols, CDeviceThread* device,
-                                       const QString& folder, QWidget* parent)
-    : QFileDialog(parent), kind_(kind), free_(freeSymbols), device_(device) {
+CCheckedFileDialog::CCheckedFileDialog(CFileChecker::Kind kind, const CAppendRules::Limits& limits,
+                                       DeviceClient* device, const QString& folder, QWidget* parent)
+    : QFileDialog(parent), kind_(kind), limits_(limits), device_(device) {
   const bool melody = kind == CFileChecker::Kind::Melody;
   setObjectName(melody ? QStringLiteral("melodyOpenDialog") : QStringLiteral("setOpenDialog"));
   setOption(QFileDialog::DontUseNativeDialog, true);
@@ -116,16 +117,26 @@ QString CCheckedFileDialog::ChosenPath() const {
   return files.isEmpty() ? QString() : files.first();
 }
 
+QString CCheckedFileDialog::PathFor(const QString& folder, const QString& name) const {
+  const QString trimmed = name.trimmed();
+  if (trimmed.isEmpty()) return {};
+  QString path = QFileInfo(trimmed).isAbsolute() ? trimmed : QDir(folder).filePath(trimmed);
+  if (QFileInfo(trimmed).suffix().isEmpty() && !QFileInfo(path).isDir()) {
+    path += kind_ == CFileChecker::Kind::Melody ? QStringLiteral(".mel") : QStringLiteral(".sto");
+  }
+  return path;
+}
+
 QString CCheckedFileDialog::CheckText() const {
   return text_->text();
 }
 
 void CCheckedFileDialog::Recheck() {
   StopAndWait();
-  const QString path = CFileChecker::PathFor(kind_, directory().absolutePath(), TypedName());
+  const QString path = PathFor(directory().absolutePath(), TypedName());
   checkedPath_ = path;
-  check_ = CFileChecker::Check(kind_, QFile::encodeName(path).toStdString(), free_);
-  text_->setText(CFileChecker::Text(kind_, check_.verdict));
+  check_ = CFileChecker::Check(kind_, QFile::encodeName(path).toStdString(), limits_);
+  text_->setText(QString::fromStdString(CAppendRules::Text(kind_, check_, limits_)));
   okEnabled_ = check_.verdict == CFileChecker::Verdict::Fits;
   if (play_ != nullptr) {
     play_->setEnabled(okEnabled_ && device_ != nullptr);
@@ -146,7 +157,7 @@ void CCheckedFileDialog::ApplyOk() {
 
 void CCheckedFileDialog::accept() {
   // A folder typed into the name field is entered as usual.
-  const QString path = CFileChecker::PathFor(kind_, directory().absolutePath(), TypedName());
+  const QString path = PathFor(directory().absolutePath(), TypedName());
   if (QFileInfo(path).isDir()) {
     QFileDialog::accept();
     return;
@@ -162,13 +173,8 @@ void CCheckedFileDialog::done(int result) {
 
 void CCheckedFileDialog::Play() {
   if (device_ == nullptr || !okEnabled_ || previewing_) return;
-  CStringU error;
-  const QByteArray path = QFile::encodeName(checkedPath_);
-  if (device_->Send(DEVM_LOAD_MELODY, reinterpret_cast<WPARAM>(&error), reinterpret_cast<LPARAM>(path.constData())) ==
-          0 ||
-      device_->Send(DEVM_PLAY) == 0) {
-    return;
-  }
+  std::u16string error;
+  if (!device_->LoadMelody(QFile::encodeName(checkedPath_).toStdString(), error) || !device_->Play()) return;
   previewing_ = true;
   play_->setEnabled(false);
   stop_->setEnabled(true);
@@ -176,7 +182,7 @@ void CCheckedFileDialog::Play() {
 }
 
 void CCheckedFileDialog::Stop() {
-  if (device_ != nullptr && previewing_) device_->Send(DEVM_STOP);
+  if (device_ != nullptr && previewing_) device_->Stop();
   PollPreview();
 }
 
@@ -185,9 +191,7 @@ void CCheckedFileDialog::PollPreview() {
     poll_->stop();
     return;
   }
-  LONG stopped = 1;
-  if (device_ != nullptr) device_->Send(DEVM_IS_STOPPED, reinterpret_cast<WPARAM>(&stopped));
-  if (stopped == 0) return;
+  if (device_ != nullptr && !device_->IsStopped()) return;
   previewing_ = false;
   poll_->stop();
   if (play_ != nullptr) {
@@ -198,12 +202,7 @@ void CCheckedFileDialog::PollPreview() {
 
 void CCheckedFileDialog::StopAndWait() {
   if (!previewing_ || device_ == nullptr) return;
-  device_->Send(DEVM_STOP);
-  for (int waited = 0; waited < kStopWaitMs; waited += 10) {
-    LONG stopped = 1;
-    device_->Send(DEVM_IS_STOPPED, reinterpret_cast<WPARAM>(&stopped));
-    if (stopped != 0) break;
-    Sleep(10);
-  }
+  device_->Stop();
+  for (int waited = 0; waited < kStopWaitMs && !device_->IsStopped(); waited += 10) Sleep(10);
   PollPreview();
 }

@@ -3,10 +3,11 @@
 // default, also when the value is missing), another "/dev/parportN", a
 // kernel I2C adapter "/dev/i2c-N", or a virtual doorbell kept in an image
 // file, "virtual:/path/image.bin?size=N" (the size of a new image in bytes).
+// Paths and texts are UTF-8.
 #pragma once
 
-#include <QString>
 #include <string>
+#include <string_view>
 
 class CPortSetting {
  public:
@@ -23,10 +24,11 @@ class CPortSetting {
   static bool IsDefault(const std::string& setting);
   // The setting for a virtual doorbell; empty when the path cannot be
   // written into one (empty, relative, or holding '?').
-  static std::string Virtual(const QString& path, int newImageSize);
-  // Whether text names a port device the bell can use.
-  static bool IsDevicePath(const QString& text);
+  static std::string Virtual(std::string_view path, int newImageSize);
+  // Whether text names a port device the bell can use: /dev/parportN or
+  // /dev/i2c-N (surrounding blanks allowed).
+  static bool IsDevicePath(std::string_view text);
   // A short Russian description for the window title, e.g. "виртуальный
   // звонок bell.bin" (the image's file name) or "порт /dev/i2c-1".
-  static QString Describe(const std::string& setting);
+  static std::string Describe(const std::string& setting);
 };

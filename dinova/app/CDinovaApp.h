@@ -7,6 +7,7 @@
 #include <QString>
 #include <memory>
 
+#include "CDeviceClient.h"
 #include "CDeviceThread.h"
 #include "common/CAppPathU.h"
 
@@ -29,7 +30,7 @@ class CDinovaApp {
   void Shutdown();
 
   CBellWindow* Window() const { return window_.get(); }
-  CDeviceThread& Device() { return device_; }
+  DeviceClient& Device() { return client_; }
   CAppPathU& Paths() { return paths_; }
 
  private:
@@ -40,6 +41,7 @@ class CDinovaApp {
   UserDialogs& dialogs_;
   CAppPathU paths_;
   CDeviceThread device_;
+  CDeviceClient client_{device_};
   std::unique_ptr<CBellWindow> window_;
   bool shutDown_ = false;
 };

@@ -137,13 +137,14 @@ void CPortDialog::accept() {
   if (defaultPort_->isChecked()) {
     setting_ = portix::kDefaultPort;
   } else if (devicePort_->isChecked()) {
-    if (!CPortSetting::IsDevicePath(device_->text())) {
+    if (!CPortSetting::IsDevicePath(device_->text().toStdString())) {
       error_->setText(QStringLiteral("Укажите устройство вида /dev/parportN или /dev/i2c-N."));
       return;
     }
     setting_ = device_->text().trimmed().toStdString();
   } else {
-    const std::string setting = CPortSetting::Virtual(image_->text(), size_->currentData().toInt());
+    const std::string setting =
+        CPortSetting::Virtual(QFile::encodeName(image_->text()).toStdString(), size_->currentData().toInt());
     if (setting.empty()) {
       error_->setText(QStringLiteral("Укажите полный путь к файлу образа (без знака \"?\")."));
       return;

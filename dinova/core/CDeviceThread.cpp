@@ -71,14 +71,6 @@ CDeviceThread::~CDeviceThread() {
   Close();
 }
 
-bool CDeviceThread::Start() {
-  return thread_.Start(kRequests, this, {[this] { return OnStart(); }, [this] { OnStop(); }});
-}
-
-void CDeviceThread::Close() {
-  thread_.Close(DEVM_DESTROY);
-}
-
 bool CDeviceThread::OnStart() {
   return RegisterServerIfMissing(&CreateServerObject, CLSID_Melody, SONVOX_MODULE) &&
          RegisterServerIfMissing(&ClassObject, CLSID_Bell, CHIMOX_MODULE);

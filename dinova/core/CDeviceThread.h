@@ -11,35 +11,32 @@
 
 #include "DeviceMessages.h"
 #include "common/CStringU.h"
+#include "common/DocumentThread.h"
 #include "common/MelodyData.h"
 #include "common/RequestThread.h"
 #include "sonvox/Sonvox.h"
 
-class CDeviceThread {
+class CDeviceThread : public nv::DocumentThread<CDeviceThread> {
  public:
   // How often the bell is asked whether its worker has finished before a
   // new device operation starts.
   static constexpr DWORD kIdlePollMs = 100;
 
+  // Start() runs the thread and waits until it is ready: it enters the
+  // multithreaded apartment and makes sure Sonvox and Chimox are registered
+  // (registering a module from the program folder when its class is
+  // missing); false when any step failed (the thread has ended then).
+  // Close() sends DEVM_DESTROY and waits for the thread to end; the objects
+  // are released on the thread (the bell waits for its worker first).
+  static constexpr UINT kCloseMessage = DEVM_DESTROY;
+
   CDeviceThread() = default;
   // Closes the thread when it still runs.
   ~CDeviceThread();
-  CDeviceThread(const CDeviceThread&) = delete;
-  CDeviceThread& operator=(const CDeviceThread&) = delete;
-
-  // Starts the thread and waits until it is ready: it enters the
-  // multithreaded apartment and makes sure Sonvox and Chimox are registered
-  // (registering a module from the program folder when its class is
-  // missing). False when any step failed; the thread has ended then.
-  bool Start();
-  // Sends DEVM_DESTROY and waits for the thread to end; the objects are
-  // released on the thread (the bell waits for its worker first).
-  void Close();
-
-  // One synchronous request; 0 when the thread does not run.
-  LONG Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) { return thread_.Send(message, wParam, lParam); }
 
  private:
+  friend class nv::DocumentThread<CDeviceThread>;
+
   struct Releaser {
     void operator()(IUnknown* object) const { object->Release(); }
   };
@@ -94,5 +91,4 @@ class CDeviceThread {
   LONG appendIndex_ = 0;
   // The target handed to the bell; kept here so it outlives every operation.
   NotifyTarget target_{};
-  nv::RequestThread thread_;
 };

@@ -23,9 +23,9 @@ constexpr Entry kStrings[] = {
 
 }  // namespace
 
-QString DinovaStrings::Text(int id) {
+const char* DinovaStrings::Text(int id) {
   for (const Entry& entry : kStrings) {
-    if (entry.id == id) return QString::fromUtf8(entry.text);
+    if (entry.id == id) return entry.text;
   }
-  return {};
+  return "";
 }

@@ -17,18 +17,18 @@ CDinovaApp::~CDinovaApp() {
 void CDinovaApp::ShowStartFailure(const QString& detail) {
   QString text = QString::fromUtf8(DinovaStrings::kInitFailed);
   if (!detail.isEmpty()) text += QStringLiteral("\n\n") + detail;
-  dialogs_.MessageBox(nullptr, text, DinovaStrings::Text(IDS_CAPTION), MB_OK | MB_ICONERROR);
+  dialogs_.MessageBox(nullptr, text, QString::fromUtf8(DinovaStrings::Text(IDS_CAPTION)), MB_OK | MB_ICONERROR);
 }
 
 bool CDinovaApp::Initialise(QString& detail) {
-  CStringU error;
-  if (device_.Send(DEVM_INITIALISE, reinterpret_cast<WPARAM>(&error)) != 0) return true;
-  detail = QString::fromStdU16String(std::u16string(error.View()));
+  std::u16string error;
+  if (client_.Initialise(error)) return true;
+  detail = QString::fromStdU16String(error);
   return false;
 }
 
 bool CDinovaApp::Start() {
-  if (!paths_.Start(DinovaStrings::Text(IDS_KEY_NAME).toStdString())) {
+  if (!paths_.Start(DinovaStrings::Text(IDS_KEY_NAME))) {
     ShowStartFailure({});
     return false;
   }
@@ -46,9 +46,10 @@ bool CDinovaApp::Start() {
     // A port that has gone (an adapter unplugged, an image folder removed)
     // must not lock the user out: offer to choose another one.
     const QString ask = QString::fromUtf8(DinovaStrings::kInitFailed) + QStringLiteral("\n\n") + detail +
-                        QStringLiteral(": ") + CPortSetting::Describe(port) +
+                        QStringLiteral(": ") + QString::fromStdString(CPortSetting::Describe(port)) +
                         QStringLiteral(".\n\nВыбрать другой порт?");
-    if (dialogs_.MessageBox(nullptr, ask, DinovaStrings::Text(IDS_CAPTION), MB_YESNO | MB_ICONERROR) != IDYES) {
+    if (dialogs_.MessageBox(nullptr, ask, QString::fromUtf8(DinovaStrings::Text(IDS_CAPTION)),
+                            MB_YESNO | MB_ICONERROR) != IDYES) {
       return false;
     }
     CPortDialog dialog(port, dialogs_);
@@ -59,7 +60,7 @@ bool CDinovaApp::Start() {
     }
   }
 
-  window_ = std::make_unique<CBellWindow>(device_, paths_, dialogs_);
+  window_ = std::make_unique<CBellWindow>(client_, paths_, dialogs_);
   QObject::connect(window_.get(), &QDialog::finished, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
   window_->show();
   return true;
