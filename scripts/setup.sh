@@ -11,6 +11,7 @@ packages=(
   xvfb xauth
   python3-mido
   fp-utils libchm-dev
+  ccache clang-format clang libclang-rt-14-dev
 )
 
 missing=()
