@@ -22,7 +22,7 @@ wanted() {
 }
 
 # The seeds our writers make, for the fuzzers whose seeds are not in git.
-"$fuzz/fuzz_seed_corpus" "$fuzz/corpus"
+if [ -x "$fuzz/fuzz_seed_corpus" ]; then "$fuzz/fuzz_seed_corpus" "$fuzz/corpus"; fi
 
 declare -A seeds=() programs=()
 while IFS=$'\t' read -r name program seedDir; do
