@@ -16,7 +16,7 @@
 #include "CComObject.h"
 #include "CMelody.h"
 #include "CSample.h"
-#include "ComPtr.h"
+#include "platform/ComPtr.h"
 #include "NoteTables.h"
 #include "platform/Kernel.h"
 #include "platform/Messages.h"

@@ -1,11 +1,9 @@
 // The "О программе" box: the program's icon, name and version, closed by OK.
 #pragma once
 
-#include <QDialog>
+#include "CAboutDialogU.h"
 
-class CAboutDialog : public QDialog {
-  Q_OBJECT
-
+class CAboutDialog : public CAboutDialogU {
  public:
   explicit CAboutDialog(QWidget* parent = nullptr);
 };

@@ -1,6 +1,8 @@
 // Writes the seed corpus of the fuzz targets: valid and broken melody, set
-// and MIDI files, one folder per target under the folder given.
+// and MIDI files and ring-tone texts, one folder per target under the folder
+// given.
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -37,7 +39,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::filesystem::path root = argv[1];
-  for (const char* target : {"mel", "sto", "midi"}) std::filesystem::create_directories(root / target);
+  for (const char* target : {"mel", "sto", "midi", "rtttl"}) std::filesystem::create_directories(root / target);
 
   const MelodyData empty{u"Новая мелодия", {}};
   const MelodyData tune{u"Звонок", {{13, 2, 0}, {11, 3, 0x04}, {31, 0, 0x08}, {0, 4, 0}}};
@@ -59,6 +61,15 @@ int main(int argc, char** argv) {
   Put(root / "midi/tracks.mid", nvfuzz::SyntheticMidi(3, 60, 1, 96));
   Put(root / "midi/dense.mid", nvfuzz::SyntheticMidi(1, 200, 2, 480));
   Put(root / "midi/cut.mid", Cut(nvfuzz::SyntheticMidi(2, 40, 3), 150));
+
+  const std::pair<const char*, const char*> tunes[] = {
+      {"bell.rtttl", "Bell:d=4,o=5,b=120:8e6,8d#6,2p,c.6,8e.6,8e6.,32a,32p,16b#7,h4"},
+      {"blanks.rtttl", " Tune :\r\n d=8,\n o=5 :\n e6 ,\td#6 ,\r\n\n P, "},
+      {"bad-octave.rtttl", "t:d=4,o=5:a,\n  8e9"},
+      {"long-number.rtttl", "t:b=99999999999:1999999999999999999999a"},
+      {"no-defaults.rtttl", "\xEF\xBB\xBF\xD0\x97\xD0\xB2\xD0\xBE\xD0\xBD::c,4c,p,l=1"},
+  };
+  for (const auto& [name, text] : tunes) Put(root / "rtttl" / name, Bytes(text, text + std::strlen(text)));
   if (!ok) {
     std::fprintf(stderr, "could not write the seeds under %s\n", argv[1]);
     return 1;

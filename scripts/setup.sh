@@ -8,9 +8,10 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libasound2-dev alsa-utils
   qt6-base-dev qt6-svg-dev libgl-dev fonts-liberation2 qt6-translations-l10n
-  xvfb xauth
+  xvfb xauth xdotool imagemagick x11-utils
   python3-mido
   fp-utils libchm-dev
+  lintian appstream desktop-file-utils man-db
   ccache clang-format clang libclang-rt-14-dev
 )
 

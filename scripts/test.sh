@@ -4,7 +4,8 @@
 #   the default build and every test;
 #   the ASan+UBSan build and every test;
 #   the ThreadSanitizer build of the threaded test programs and their tests;
-#   with clang, the fuzz build and every libFuzzer program for 60 s.
+#   with clang, the fuzz build and every libFuzzer program for 60 s;
+#   the Debian package built and checked (scripts/check-package.sh).
 # `scripts/test.sh --quick` (or NV_CI_QUICK=1) stops after the default build's
 # tests. Warnings are errors under CI (CI set) unless NV_WERROR=OFF; NV_JOBS
 # sets the parallel jobs (2), NV_FUZZ_SECONDS the time of each fuzzer.
@@ -52,4 +53,5 @@ if command -v clang++ >/dev/null 2>&1; then
 else
   step "clang++ missing: fuzzing skipped, seeds replayed only"
 fi
-step "done"
+step "package check"
+bash "$root/scripts/check-package.sh"

@@ -39,8 +39,15 @@ QString QtUserDialogs::NameFilter(const QString& description, const QString& pat
   // The programs list patterns as "*.mid;*.kar"; Qt separates them with spaces
   // and would otherwise match no file at all.
   const qsizetype open = shown.lastIndexOf('(');
-  if (open >= 0) shown = shown.left(open) + shown.mid(open).replace(';', ' ');
-  return shown;
+  if (open < 0) return shown;
+  QStringList list = shown.mid(open + 1).chopped(shown.endsWith(')') ? 1 : 0).split(';', Qt::SkipEmptyParts);
+  // "*.*" means every file, as on the system the programs were made for;
+  // here it would hide the many files without an extension.
+  for (QString& pattern : list) {
+    pattern = pattern.trimmed();
+    if (pattern == QStringLiteral("*.*")) pattern = QStringLiteral("*");
+  }
+  return shown.left(open) + '(' + list.join(' ') + ')';
 }
 
 int QtUserDialogs::MessageBox(QWidget* owner, const QString& text, const QString& caption, UINT type) {

@@ -16,6 +16,7 @@ class QtUserDialogs : public UserDialogs {
 
   // The Qt name filter of one (description, patterns) pair: the description
   // when it already lists the patterns in parentheses, else "description
-  // (patterns)".
+  // (patterns)". Patterns separated by ';' come out separated by spaces, and
+  // "*.*" as "*", which also matches files without an extension.
   static QString NameFilter(const QString& description, const QString& patterns);
 };

@@ -1,6 +1,10 @@
 #include "common/CFileU.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <cstring>
 #include <utility>
@@ -19,9 +23,54 @@ CFileU& CFileU::operator=(CFileU&& other) noexcept {
   return *this;
 }
 
+namespace {
+
+// open(2) flags for an fopen mode; -1 for a mode fopen would not take.
+int OpenFlags(const char* mode) {
+  bool update = std::strchr(mode, '+') != nullptr;
+  switch (mode[0]) {
+    case 'r':
+      return update ? O_RDWR : O_RDONLY;
+    case 'w':
+      return (update ? O_RDWR : O_WRONLY) | O_CREAT | O_TRUNC;
+    case 'a':
+      return (update ? O_RDWR : O_WRONLY) | O_CREAT | O_APPEND;
+    default:
+      return -1;
+  }
+}
+
+}  // namespace
+
 bool CFileU::Open(const std::string& path, const char* mode) {
-  if (stream_) std::fclose(stream_);
-  stream_ = std::fopen(path.c_str(), mode);
+  if (stream_) std::fclose(std::exchange(stream_, nullptr));
+  int flags = OpenFlags(mode);
+  if (flags < 0) {
+    errno = EINVAL;
+    return false;
+  }
+  // O_NONBLOCK keeps a named pipe without a writer from blocking the open;
+  // the type check then refuses it, and refuses folders and devices too.
+  int fd = open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  struct stat st;
+  int error = 0;
+  if (fstat(fd, &st) != 0)
+    error = errno;
+  else if (!S_ISREG(st.st_mode))
+    error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+  if (error != 0) {
+    close(fd);
+    errno = error;
+    return false;
+  }
+  int status = fcntl(fd, F_GETFL);
+  if (status < 0 || fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) {
+    close(fd);
+    return false;
+  }
+  stream_ = fdopen(fd, mode);
+  if (!stream_) close(fd);
   return stream_ != nullptr;
 }
 

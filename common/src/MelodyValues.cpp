@@ -1,6 +1,7 @@
 #include "common/MelodyValues.h"
 
 #include "common/CStringU.h"
+#include "platform/Kernel.h"
 
 namespace {
 
@@ -69,4 +70,21 @@ HRESULT MelodyValues::AppendNotes(IMelody* melody, const std::vector<NoteValues>
     if (FAILED(hr)) return hr;
   }
   return S_OK;
+}
+
+bool MelodyValues::IsPlaying(IMelody* melody) {
+  SHORT playing = 0;
+  return melody != nullptr && SUCCEEDED(melody->IsPlaying(&playing)) && playing != 0;
+}
+
+bool MelodyValues::StopAndWait(IMelody* melody, DWORD limitMs) {
+  if (!IsPlaying(melody)) return true;
+  melody->Stop();
+  const DWORD start = GetTickCount();
+  // Unsigned difference: right across the counter's wrap.
+  while (IsPlaying(melody)) {
+    if (GetTickCount() - start >= limitMs) return false;
+    Sleep(50);
+  }
+  return true;
 }

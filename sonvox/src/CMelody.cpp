@@ -2,7 +2,7 @@
 
 #include "CComObject.h"
 #include "CNote.h"
-#include "ComPtr.h"
+#include "platform/ComPtr.h"
 #include "platform/Kernel.h"
 
 namespace nv {

@@ -2,7 +2,7 @@
 // is rendered while the current one sounds, the sounding note is made
 // current, and the caller's window is told which note sounds.
 #include "CMelody.h"
-#include "ComPtr.h"
+#include "platform/ComPtr.h"
 #include "ScopedHandle.h"
 #include "platform/Kernel.h"
 #include "platform/Messages.h"

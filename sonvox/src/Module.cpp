@@ -23,18 +23,4 @@ const ClassEntry classTable[] = {
 
 }  // namespace
 
-NV_SERVER_EXPORT HRESULT DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
-  return nv::GetClassObjectFrom(classTable, rclsid, riid, ppv);
-}
-
-NV_SERVER_EXPORT HRESULT DllCanUnloadNow() {
-  return nv::CanUnloadModule();
-}
-
-NV_SERVER_EXPORT HRESULT DllRegisterServer() {
-  return nv::RegisterClasses(classTable, TRUE);
-}
-
-NV_SERVER_EXPORT HRESULT DllUnregisterServer() {
-  return nv::RegisterClasses(classTable, FALSE);
-}
+NV_SERVER_EXPORTS(classTable)

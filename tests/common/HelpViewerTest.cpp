@@ -123,9 +123,3 @@ TEST(HelpTextTest, AddressesSplitAtTheirLastDoubleColon) {
 }
 
 }  // namespace
-
-// The system's font configuration library keeps a cache for the life of the
-// process; the leak checker of a sanitizer build is told not to count it.
-extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libfontconfig.so\n";
-}

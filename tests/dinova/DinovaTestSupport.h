@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "BellImages.h"
 #include "CPortSetting.h"
 #include "NotaraTestSupport.h"
 #include "chimox/Chimox.h"
@@ -76,26 +77,7 @@ inline std::vector<NoteValues> Notes(int count, int seed = 0) {
 // each), the mode byte and the current melody number as the bell keeps them;
 // without melodies the last-entry pointer is 14 (an empty set).
 inline std::vector<BYTE> Image29(size_t size, const Melodies& melodies, BYTE modeByte = 0, int current = 1) {
-  std::vector<BYTE> image(size, 0xFF);
-  auto word = [&](size_t at, size_t value) {
-    image[at] = static_cast<BYTE>(value >> 8);
-    image[at + 1] = static_cast<BYTE>(value);
-  };
-  image[0] = 0x3C;
-  image[1] = modeByte;
-  word(2, 14 + 2 * current);
-  word(4, 14 + 2 * melodies.size());
-  size_t at = 0x0810;
-  for (size_t m = 0; m < melodies.size(); ++m) {
-    word(0x0010 + 2 * m, at);
-    for (const NoteValues& note : melodies[m]) {
-      image[at++] = static_cast<BYTE>(note.pitch * 8 + note.duration);
-      image[at++] = static_cast<BYTE>(((note.flags & 4) ? 1 : 0) | ((note.flags & 8) ? 2 : 0));
-    }
-    image[at++] = 7;
-    image[at++] = 0;
-  }
-  return image;
+  return nvtest::Image29(size, melodies, current, modeByte);
 }
 
 // What a version 2.9 image holds by its layout: mode byte, current melody

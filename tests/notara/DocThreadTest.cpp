@@ -9,7 +9,7 @@
 
 #include "CDocThread.h"
 #include "DocMessages.h"
-#include "NotaraTestSupport.h"
+#include "SonvoxTestSupport.h"
 #include "common/CStringU.h"
 #include "platform/CodePage.h"
 #include "platform/MessageQueue.h"
@@ -48,7 +48,7 @@ void WriteMel(const std::string& path, const std::string& ansiName, const std::v
 class DocThreadTest : public testing::Test {
  protected:
   void SetUp() override {
-    notaratest::PrepareSonvox();
+    nvtest::PrepareSonvox();
     ASSERT_TRUE(doc_.Start());
     ASSERT_EQ(1, New("Новая мелодия"));
   }
@@ -276,9 +276,9 @@ TEST_F(DocThreadTest, FilesRoundTripAndFailuresComeBackAsText) {
   ASSERT_EQ(1, doc_.Send(DOCM_SAVE, reinterpret_cast<WPARAM>(&error), reinterpret_cast<LPARAM>(path.c_str())));
   EXPECT_EQ(0, doc_.Send(DOCM_IS_MODIFIED));
   EXPECT_FALSE(UndoEmpty()) << "saving keeps the undo steps";
-  CStringU saved;
+  std::string saved;
   doc_.Send(DOCM_GET_PATH, reinterpret_cast<WPARAM>(&saved));
-  EXPECT_EQ(path, saved.ToUtf8());
+  EXPECT_EQ(path, saved);
 
   ASSERT_EQ(1, New("Новая мелодия"));
   EXPECT_TRUE(UndoEmpty());

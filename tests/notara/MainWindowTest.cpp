@@ -244,6 +244,39 @@ TEST_F(MainWindowTest, PlaybackMovesTheSelectionAndScrollsToIt) {
   EXPECT_TRUE(Enabled(IDM_PLAY));
 }
 
+TEST_F(MainWindowTest, TheCommandsFollowTheRealEndOfPlayback) {
+  Start();
+  Open(std::vector<Note>(12, Note{13, 0, 0}));
+  window()->RunCommand(IDM_PLAY);
+  // The last progress message can arrive while the melody still reports
+  // playing; after it no message comes.
+  PostMessage(view()->MessageWindow(), UIM_PLAY_PROGRESS, 1, 0);
+  QTRY_VERIFY_WITH_TIMEOUT(Part(IDS_PART_NAME) == QString("\t\tЛя"), 30000);
+  EXPECT_FALSE(Enabled(IDM_PLAY));
+  Send(DOCM_STOP);  // behind the window's back: no message, no refresh
+  QTRY_VERIFY_WITH_TIMEOUT(Enabled(IDM_PLAY), 30000);
+  EXPECT_FALSE(Enabled(IDM_STOP));
+  EXPECT_TRUE(Enabled(IDM_INSERT_NOTE));
+}
+
+TEST_F(MainWindowTest, KeypadPlusAndMinusZoomWhereverTheFocusIs) {
+  Start();
+  app_->Settings().SetZoom(100);
+  const struct {
+    QWidget* target;
+    Qt::Key key;
+    ULONG zoom;
+  } cases[] = {{view(), Qt::Key_Plus, 120}, {window(), Qt::Key_Plus, 144}, {view(), Qt::Key_Minus, 120}};
+  for (const auto& c : cases) {
+    QKeyEvent press(QEvent::KeyPress, c.key, Qt::KeypadModifier, c.key == Qt::Key_Plus ? "+" : "-");
+    QApplication::sendEvent(c.target, &press);
+    EXPECT_EQ(c.zoom, app_->Settings().Zoom());
+  }
+  // The main keyboard's minus is no zoom key.
+  QTest::keyClick(view(), Qt::Key_Minus);
+  EXPECT_EQ(120u, app_->Settings().Zoom());
+}
+
 TEST_F(MainWindowTest, KeysAndTheWheelScrollTheView) {
   Start();
   window()->resize(400, 260);
@@ -465,6 +498,18 @@ TEST(ZoomFactorInput, ReadsADecimalNumberFromTheFirstNineCharacters) {
   } cases[] = {{"1.5", 1.5}, {"1,25", 1.25}, {" 2", 2.0},           {"+1.1", 1.1}, {"1.5x", 1.5},
                {"abc", 0.0}, {"", 0.0},      {"1.0000000001", 1.0}, {"-1", -1.0}};
   for (const auto& c : cases) EXPECT_DOUBLE_EQ(c.value, CZoomDialog::ParseFactor(c.text)) << c.text;
+}
+
+TEST(Settings, EveryFactorInHundredthsSurvivesARestart) {
+  // Factors whose hundredfold lies just below a whole number in binary.
+  for (int hundredths = 100; hundredths <= 200; ++hundredths) {
+    CAppSetting settings;
+    settings.SetZoomFactor(hundredths / 100.0);
+    ASSERT_TRUE(settings.Save());
+    CAppSetting reread;
+    reread.Load();
+    EXPECT_DOUBLE_EQ(hundredths / 100.0, reread.ZoomFactor()) << hundredths;
+  }
 }
 
 TEST(Settings, AFirstRunAndValuesNoScreenCanUseGiveTheDefaults) {

@@ -1,5 +1,6 @@
 // The melody editor's document record over real Sonvox melodies.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "CMelodyDoc.h"
 #include "SonvoxTestSupport.h"
@@ -91,16 +92,17 @@ TEST_F(MelodyDocTest, FailedOpensReportTheirTextAndKeepWhatTheyMust) {
   WriteFile(dir_.file("cut.mel"), cut);
   WriteFile(dir_.file("lower.mel"), {5, 'e', 'm', '2', '.', '0', 0, 0, 0, 0, 0, 0, 0, 0, 0});
   WriteFile(dir_.file("empty.mel"), {});
+  ASSERT_EQ(0, mkfifo(dir_.file("pipe.mel").c_str(), 0644));
   struct Case {
     std::string file;
     std::u16string error;
-    bool untouched;
   };
   const Case cases[] = {
-      {"missing.mel", u"Ошибка при открытии файла " + nv::Utf8ToWide(dir_.file("missing.mel")) + u"\n", true},
-      {"lower.mel", u"Файл не является мелодией\n", true},
-      {"empty.mel", u"Ошибка при чтении файла", true},
-      {"cut.mel", u"Ошибка при чтении файла", false},
+      {"missing.mel", u"Ошибка при открытии файла " + nv::Utf8ToWide(dir_.file("missing.mel")) + u"\n"},
+      {"pipe.mel", u"Ошибка при открытии файла " + nv::Utf8ToWide(dir_.file("pipe.mel")) + u"\n"},
+      {"lower.mel", u"Файл не является мелодией\n"},
+      {"empty.mel", u"Ошибка при чтении файла"},
+      {"cut.mel", u"Ошибка при чтении файла"},
   };
   for (const Case& c : cases) {
     std::u16string error;
@@ -108,23 +110,25 @@ TEST_F(MelodyDocTest, FailedOpensReportTheirTextAndKeepWhatTheyMust) {
     EXPECT_EQ(c.error, error) << c.file;
     EXPECT_EQ("Прежняя", doc_.Path()) << c.file;
     EXPECT_TRUE(doc_.IsModified()) << c.file;
-    if (c.untouched) {
-      EXPECT_EQ((MelodyData{u"Прежняя", kNotes}), Contents()) << c.file;
-    }
+    EXPECT_EQ((MelodyData{u"Прежняя", kNotes}), Contents()) << c.file << ": the document is untouched";
   }
-  EXPECT_EQ((MelodyData{u"N", {{7, 2, 0}}}), Contents()) << "name and notes read before the cut";
 }
 
-TEST_F(MelodyDocTest, FailedSaveKeepsTheNewPathAndTheOldFile) {
+TEST_F(MelodyDocTest, FailedSaveKeepsThePathAndTheOldFile) {
   ASSERT_TRUE(doc_.NewDocument(u"m"));
   Fill(kNotes);
-  doc_.SetModified(true);
   std::u16string error;
+  std::string first = dir_.file("a.mel");
+  ASSERT_TRUE(doc_.SaveDocument(&first, error));
+  const std::vector<BYTE> saved = FileBytes(first);
+  doc_.SetModified(true);
   std::string missing = dir_.file("missing/a.mel");
   EXPECT_FALSE(doc_.SaveDocument(&missing, error));
   EXPECT_EQ(u"Ошибка при открытии файла", error);
-  EXPECT_EQ(missing, doc_.Path());
+  EXPECT_EQ(first, doc_.Path()) << "the document keeps the name it is saved under";
   EXPECT_TRUE(doc_.IsModified());
+  EXPECT_TRUE(doc_.SaveDocument(nullptr, error));
+  EXPECT_EQ(saved, FileBytes(first)) << "a plain save writes the file the document names";
 }
 
 TEST_F(MelodyDocTest, ObjectsThatCannotBeMadeAreReportedAndTriedAgain) {
@@ -158,6 +162,8 @@ TEST_F(MelodyDocTest, ChannelMelodiesCollectByChannelAndOneBecomesTheDocument) {
   EXPECT_EQ(nullptr, doc_.ChannelMelody(2));
 
   EXPECT_FALSE(doc_.TakeChannelMelody(7, 0, 1, u"Фрагмент"));
+  EXPECT_FALSE(doc_.TakeChannelMelody(0, 2, 1, u"Фрагмент"));
+  EXPECT_FALSE(doc_.TakeChannelMelody(0, 4, 4, u"Фрагмент")) << "beyond the end";
   ASSERT_TRUE(doc_.TakeChannelMelody(0, 1, 3, u"Фрагмент"));
   EXPECT_EQ((MelodyData{u"Фрагмент", {{3, 4, 8}, {11, 2, 4}}}), Contents());
   EXPECT_EQ("Фрагмент", doc_.Path());
@@ -170,6 +176,16 @@ TEST_F(MelodyDocTest, ChannelMelodiesCollectByChannelAndOneBecomesTheDocument) {
     doc_.Melody()->GetCount(&n);
     return n;
   }()) << "the document keeps its own reference";
+}
+
+TEST_F(MelodyDocTest, AnEmptyFragmentIsAnEmptyMelodyWhereverItLies) {
+  ASSERT_TRUE(doc_.NewDocument(u"x"));
+  for (LONG at : {0, 1, 3}) {  // the start, inside, the very end of three notes
+    doc_.ChannelClear();
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(doc_.ChannelAddNote(ImportedNote{1, 2, 0, 5}));
+    EXPECT_TRUE(doc_.TakeChannelMelody(0, at, at, u"Пусто")) << at;
+    EXPECT_EQ((MelodyData{u"Пусто", {}}), Contents()) << at;
+  }
 }
 
 TEST_F(MelodyDocTest, ExportedMidiImportsAsTheSameMelody) {

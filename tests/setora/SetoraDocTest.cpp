@@ -1,5 +1,6 @@
 // The melody set document over real Sonvox melodies.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "CSetoraDoc.h"
 #include "SonvoxTestSupport.h"
@@ -82,19 +83,23 @@ TEST_F(SetoraDocTest, OpensWhatItSavedAndRefusesOtherFiles) {
     std::u16string error;
     LONG countAfter;
   };
+  ASSERT_EQ(0, mkfifo(dir_.file("pipe.sto").c_str(), 0644));
+  auto named = [&](const char16_t* text, const char* file) { return text + nv::Utf8ToWide(dir_.file(file)); };
   const Case cases[] = {
       {"melody.sto", u"Файл не является набором мелодий\n", 2},
-      {"empty.sto", u"Ошибка при чтении файла", 2},
-      {"missing.sto", u"Ошибка при открытии файла " + nv::Utf8ToWide(dir_.file("missing.sto")) + u"\n", 2},
-      {"cut.sto", u"Ошибка при чтении файла", 2},  // the whole first melody and the start of the second
+      {"empty.sto", named(u"Ошибка при чтении файла ", "empty.sto"), 2},
+      {"missing.sto", named(u"Ошибка при открытии файла ", "missing.sto") + u"\n", 2},
+      {"pipe.sto", named(u"Ошибка при открытии файла ", "pipe.sto") + u"\n", 2},
+      // The whole first melody and the start of the second: nothing of it is taken.
+      {"cut.sto", named(u"Ошибка при чтении файла ", "cut.sto"), 2},
   };
   for (const Case& c : cases) {
     EXPECT_FALSE(other.Open(dir_.file(c.file), error)) << c.file;
     EXPECT_EQ(c.error, error) << c.file;
     EXPECT_EQ(c.countAfter, other.Count()) << c.file;
   }
-  EXPECT_EQ(dir_.file("cut.sto"), other.Path()) << "a failed read has already taken the path";
-  EXPECT_EQ((std::vector<std::u16string>{u"x", u""}), [&] {
+  EXPECT_EQ(path, other.Path()) << "a failed open keeps the document's file";
+  EXPECT_EQ((std::vector<std::u16string>{u"Первая", u"Вторая"}), [&] {
     std::vector<std::u16string> names(2);
     other.Name(0, names[0]);
     other.Name(1, names[1]);
@@ -150,14 +155,16 @@ TEST_F(SetoraDocTest, MelodyFilesGoInAndOutUnchanged) {
   cut.pop_back();
   WriteFile(dir_.file("cut.mel"), cut);
   WriteFile(dir_.file("set.mel"), Join(kStoMagic, {0, 0, 0, 0}));
+  ASSERT_EQ(0, mkfifo(dir_.file("pipe.mel").c_str(), 0644));
   struct Case {
     std::string file;
     std::u16string error;
   };
   const Case cases[] = {
       {"missing.mel", u"Ошибка при открытии файла " + nv::Utf8ToWide(dir_.file("missing.mel"))},
+      {"pipe.mel", u"Ошибка при открытии файла " + nv::Utf8ToWide(dir_.file("pipe.mel"))},
       {"set.mel", u"Неправильный формат файла " + nv::Utf8ToWide(dir_.file("set.mel"))},
-      {"cut.mel", u"Ошибка при чтении файла"},
+      {"cut.mel", u"Ошибка при чтении файла " + nv::Utf8ToWide(dir_.file("cut.mel"))},
   };
   for (const Case& c : cases) {
     EXPECT_FALSE(doc_.AddMelodyFile(dir_.file(c.file), error)) << c.file;
@@ -171,10 +178,12 @@ TEST_F(SetoraDocTest, MelodyFilesGoInAndOutUnchanged) {
 TEST_F(SetoraDocTest, FailedSaveLeavesTheFileAndTheFlag) {
   Add({u"A", {{1, 2, 0}}});
   std::u16string error;
+  const std::string before = doc_.Path();
   std::string missing = dir_.file("missing/set.sto");
   EXPECT_FALSE(doc_.Save(&missing, error));
   EXPECT_EQ(u"Ошибка при открытии файла", error);
   EXPECT_TRUE(doc_.IsModified());
+  EXPECT_EQ(before, doc_.Path()) << "the document takes a name only with a save under it";
 
   FakeSample::fillResult = E_FAIL;
   CSetoraDoc unfilled(TestFactory());

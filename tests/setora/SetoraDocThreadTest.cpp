@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "CSetoraDocThread.h"
-#include "NotaraTestSupport.h"
+#include "SonvoxTestSupport.h"
 #include "SetoraMessages.h"
 #include "common/CStringU.h"
 #include "common/MelFormat.h"
@@ -13,7 +13,7 @@ namespace {
 class SetoraDocThreadTest : public testing::Test {
  protected:
   void SetUp() override {
-    notaratest::PrepareSonvox();
+    nvtest::PrepareSonvox();
     ASSERT_TRUE(doc_.Start());
     const std::string name = nv::Utf8ToAnsi("Новый набор.sto");
     ASSERT_EQ(1, doc_.Send(SDM_NEW, 0, reinterpret_cast<LPARAM>(name.c_str())));

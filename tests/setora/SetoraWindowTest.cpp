@@ -1,6 +1,7 @@
 // The set editor's window over its real document thread, the Sonvox module
 // and the null sound device; dialogs answer from a script.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAction>
 #include <QApplication>
@@ -20,12 +21,6 @@
 #include "SonvoxTestSupport.h"
 #include "common/MelFormat.h"
 #include "common/StoFormat.h"
-
-// The system's font configuration library keeps a cache for the life of the
-// process; the leak checker is told not to count it.
-extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libfontconfig.so\n";
-}
 
 namespace {
 
@@ -392,8 +387,37 @@ TEST_F(SetoraWindowTest, FailedOpenShowsTheErrorAndWhatWasRead) {
   dialogs_.answers = {IDNO};
   dialogs_.openAnswers.push_back(QString::fromStdString(cut));
   window_->RunCommand(IDM_OPEN);
-  EXPECT_EQ(QStringLiteral("Ошибка при чтении файла"), dialogs_.boxes.back().text);
-  EXPECT_EQ(QStringLiteral("1. x  "), Items().value(0));
-  EXPECT_TRUE(window_->windowTitle().startsWith(QStringLiteral("Редактор набора мелодий - cut.sto")));
+  EXPECT_EQ(QStringLiteral("Ошибка при чтении файла ") + QString::fromStdString(cut), dialogs_.boxes.back().text);
+  EXPECT_EQ(QStringList{QStringLiteral("1. a  ")}, Items()) << "the set that was open stays, and so does the list";
+  EXPECT_TRUE(window_->windowTitle().startsWith(QStringLiteral("Редактор набора мелодий - Новый набор.sto")));
   EXPECT_FALSE(window_->HasFile());
+}
+
+TEST_F(SetoraWindowTest, ASetGivenAtStartUpIsOpened) {
+  const std::string set = dir_.file("given.sto");
+  ASSERT_EQ(FileStatus::Ok, StoFormat::Save(set, {MelodyData{u"Первая", {{1, 2, 0}}}, MelodyData{u"Вторая", {}}}));
+  const std::string pipe = dir_.file("pipe.sto");
+  ASSERT_EQ(0, mkfifo(pipe.c_str(), 0644));
+  const struct {
+    std::string path;
+    QStringList items;
+    QString title;
+    bool hasFile;
+  } cases[] = {
+      {set, {QStringLiteral("1. Первая  "), QStringLiteral("2. Вторая  ")}, QStringLiteral("given.sto"), true},
+      {pipe, {}, QStringLiteral("Новый набор.sto"), false},
+  };
+  for (const auto& c : cases) {
+    Dialogs dialogs;
+    CSetoraApp app{dialogs};
+    ASSERT_TRUE(app.Start(QString::fromStdString(c.path)));
+    CMelodyList* list = app.Window()->List();
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i) items << list->item(i)->text();
+    EXPECT_EQ(c.items, items) << c.path;
+    EXPECT_EQ(QStringLiteral("Редактор набора мелодий - ") + c.title, app.Window()->windowTitle()) << c.path;
+    EXPECT_EQ(c.hasFile, app.Window()->HasFile()) << c.path;
+    EXPECT_EQ(c.hasFile ? 0u : 1u, dialogs.boxes.size()) << c.path << ": the pipe is refused at once";
+    app.Shutdown();
+  }
 }

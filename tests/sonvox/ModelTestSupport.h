@@ -10,7 +10,7 @@
 #include "CComObject.h"
 #include "CMelody.h"
 #include "CNote.h"
-#include "ComPtr.h"
+#include "platform/ComPtr.h"
 
 namespace nvtest {
 

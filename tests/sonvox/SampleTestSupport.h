@@ -10,7 +10,7 @@
 
 #include "CComObject.h"
 #include "CSample.h"
-#include "ComPtr.h"
+#include "platform/ComPtr.h"
 #include "platform/Com.h"
 
 namespace soundtest {

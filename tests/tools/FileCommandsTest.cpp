@@ -1,5 +1,6 @@
 // nvtool's file commands end to end: the built program on real files.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QImage>
 
@@ -182,6 +183,8 @@ TEST_F(FileCommandsTest, BadInputGivesTheProgramsTextsAndExitCodes) {
   nvtest::WriteBytes(File("text.txt"), {'h', 'e', 'l', 'l', 'o'});
   nvtest::SaveMelody(File("ok.mel"), Melody(u"Ok", nvtest::Notes(3)));
   const std::string missing = File("missing.mel");
+  // Named pipes without a writer: every reader and writer refuses them at once.
+  for (const char* pipe : {"pipe.mel", "pipe.sto", "pipe.mid", "pipe"}) ASSERT_EQ(0, mkfifo(File(pipe).c_str(), 0644));
   struct Case {
     std::vector<std::string> args;
     int exitCode;
@@ -189,6 +192,13 @@ TEST_F(FileCommandsTest, BadInputGivesTheProgramsTextsAndExitCodes) {
   };
   const Case cases[] = {
       {{"info", missing}, 1, "Ошибка при открытии файла " + missing},
+      {{"info", File("pipe.mel")}, 1, "Ошибка при открытии файла " + File("pipe.mel")},
+      {{"info", File("pipe.sto")}, 1, "Ошибка при открытии файла " + File("pipe.sto")},
+      {{"info", File("pipe.mid")}, 1, "Ошибка при открытии файла"},
+      {{"info", File("pipe")}, 1, "Ошибка при открытии файла " + File("pipe")},
+      {{"set", "create", File("o.sto"), File("ok.mel"), File("pipe.mel")}, 1, "Ошибка при открытии файла"},
+      {{"export", File("ok.mel"), "-o", File("pipe.mid")}, 1, "Ошибка при создании файла"},
+      {{"render", File("ok.mel"), "-o", File("pipe")}, 1, "Ошибка при записи в файл"},
       {{"export", missing, "-o", File("o.mid")}, 1, "Ошибка при открытии файла"},
       {{"info", File("bad.mel")}, 1, "Файл не является мелодией"},
       {{"render", File("short.mel"), "-o", File("o.wav")}, 1, "Ошибка при чтении файла"},

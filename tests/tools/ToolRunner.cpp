@@ -42,7 +42,8 @@ void WaitForInterruptHandler(pid_t pid) {
 
 }  // namespace
 
-ToolResult RunTool(const std::vector<std::string>& args, const std::string& folder, int interruptAfterMs) {
+ToolResult RunTool(const std::vector<std::string>& args, const std::string& folder, int interruptAfterMs,
+                   const std::string& input) {
   const std::string program = BinDir() + "/nvtool";
   const std::string outPath = folder + "/nvtool.out";
   const std::string errPath = folder + "/nvtool.err";
@@ -53,7 +54,7 @@ ToolResult RunTool(const std::vector<std::string>& args, const std::string& fold
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, input.c_str(), O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   pid_t pid = 0;

@@ -17,8 +17,10 @@ struct ToolResult {
 
 // nvtool from the build's program folder with args; folder holds the
 // captured streams. With interruptAfterMs >= 0 the program gets SIGINT
-// that long after its start, as from Ctrl+C.
-ToolResult RunTool(const std::vector<std::string>& args, const std::string& folder, int interruptAfterMs = -1);
+// that long after its start, as from Ctrl+C. Standard input is the file
+// input (empty by default).
+ToolResult RunTool(const std::vector<std::string>& args, const std::string& folder, int interruptAfterMs = -1,
+                   const std::string& input = "/dev/null");
 
 // Test files.
 MelodyData Melody(std::u16string name, std::vector<NoteValues> notes);

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "ComPtr.h"
+#include "platform/ComPtr.h"
 #include "chimox/Chimox.h"
 #include "platform/MessageQueue.h"
 

@@ -7,7 +7,7 @@
 // ends; declare the session first.
 #pragma once
 
-#include "ComPtr.h"
+#include "platform/ComPtr.h"
 #include "common/MelodyData.h"
 #include "sonvox/Sonvox.h"
 

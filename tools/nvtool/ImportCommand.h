@@ -7,7 +7,7 @@
 class ImportCommand : public Command {
  public:
   std::string_view Name() const override { return "import"; }
-  std::string_view Summary() const override { return "take a melody out of a MIDI file into a .mel file"; }
+  std::string_view Summary() const override { return "take a melody out of a MIDI or ring-tone file into a .mel file"; }
   std::string_view Help() const override;
   int Run(const std::vector<std::string>& args) override;
 };

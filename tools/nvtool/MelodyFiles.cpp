@@ -6,6 +6,7 @@
 #include "ProgressBar.h"
 #include "ToolError.h"
 #include "common/CFileU.h"
+#include "common/FileTexts.h"
 #include "common/MelFormat.h"
 #include "common/StoFormat.h"
 #include "midi/MidiReader.h"
@@ -13,17 +14,14 @@
 
 namespace {
 
-constexpr const char16_t* kOpenError = u"Ошибка при открытии файла";
-constexpr const char16_t* kNotMelody = u"Файл не является мелодией";
-constexpr const char16_t* kNotSet = u"Файл не является набором мелодий";
-constexpr const char16_t* kReadError = u"Ошибка при чтении файла";
-constexpr const char16_t* kWriteError = u"Ошибка при записи в файл";
+using FileTexts::WithPath;
+const std::u16string kOpenError(FileTexts::kOpenFailed);
+const std::u16string kNotMelody(FileTexts::kNotMelody);
+const std::u16string kNotSet(FileTexts::kNotSet);
+const std::u16string kReadError(FileTexts::kReadFailed);
+const std::u16string kWriteError(FileTexts::kWriteFailed);
 
-std::u16string WithPath(const char16_t* text, const std::string& path) {
-  return std::u16string(text) + u" " + nv::Utf8ToWide(path);
-}
-
-[[noreturn]] void ThrowLoad(FileStatus status, const std::string& path, const char16_t* badMagic) {
+[[noreturn]] void ThrowLoad(FileStatus status, const std::string& path, std::u16string_view badMagic) {
   switch (status) {
     case FileStatus::OpenFailed:
       throw ToolError::Failed(WithPath(kOpenError, path));
@@ -123,4 +121,20 @@ std::u16string MelodyFiles::Stem(const std::string& path) {
   const size_t dot = name.rfind('.');
   if (dot != std::string::npos && dot > 0) name.resize(dot);
   return nv::Utf8ToWide(name);
+}
+
+std::string MelodyFiles::Extension(const std::string& path) {
+  return LowerExtension(path);
+}
+
+std::u16string MelodyFiles::OpenError(const std::string& path) {
+  return WithPath(kOpenError, path);
+}
+
+std::u16string MelodyFiles::ReadError(const std::string& path) {
+  return WithPath(kReadError, path);
+}
+
+std::u16string MelodyFiles::WriteError(const std::string& path) {
+  return WithPath(kWriteError, path);
 }

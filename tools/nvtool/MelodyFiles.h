@@ -33,4 +33,13 @@ class MelodyFiles {
   // The file's name without its folder and its last extension, as the
   // melody editor names a melody taken from a MIDI file.
   static std::u16string Stem(const std::string& path);
+  // The last extension with its dot in lower case (".mel"); empty when the
+  // name has none.
+  static std::string Extension(const std::string& path);
+
+  // The programs' texts for a file that cannot be opened, read or written,
+  // followed by its path.
+  static std::u16string OpenError(const std::string& path);
+  static std::u16string ReadError(const std::string& path);
+  static std::u16string WriteError(const std::string& path);
 };

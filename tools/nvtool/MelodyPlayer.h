@@ -3,7 +3,7 @@
 // the notes it posts; Ctrl+C stops the melody.
 #pragma once
 
-#include "ComPtr.h"
+#include "platform/ComPtr.h"
 #include "platform/MessageQueue.h"
 #include "sonvox/Sonvox.h"
 

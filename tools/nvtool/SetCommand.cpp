@@ -6,6 +6,7 @@
 #include "CSetoraDoc.h"
 #include "ComSession.h"
 #include "MelodyFiles.h"
+#include "RingToneFiles.h"
 #include "ToolError.h"
 #include "platform/CodePage.h"
 
@@ -18,9 +19,9 @@ std::u16string WithPath(std::u16string text, const std::string& path) {
 }
 
 int Create(const std::vector<std::string>& args) {
-  ArgParser parser(args, {});
+  ArgParser parser(args, {{"fit", 0, false}});
   const auto& words = parser.Positionals();
-  if (words.size() < 2) throw ToolError::Usage("usage: nvtool set create OUT.sto IN.mel...");
+  if (words.size() < 2) throw ToolError::Usage("usage: nvtool set create [--fit] OUT.sto IN.mel|IN.rtttl...");
   const std::string& output = words[0];
 
   ComSession session;
@@ -28,7 +29,18 @@ int Create(const std::vector<std::string>& args) {
   CSetoraDoc doc;
   std::u16string error;
   for (size_t i = 1; i < words.size(); ++i) {
-    if (!doc.AddMelodyFile(words[i], error)) throw ToolError::Failed(WithPath(error, words[i]));
+    if (RingToneFiles::IsRingTone(words[i])) {
+      PitchRange::Placement placement;
+      const MelodyData melody =
+          RingToneFiles::ToMelody(RingToneFiles::Load(words[i]), words[i], 0, parser.Has("fit"), placement);
+      if (!doc.AddMelody(melody, error)) throw ToolError::Failed(error);
+      if (placement.shift != 0 || placement.folded != 0) {
+        std::printf("%s: moved by %d semitones, %zu folded into G#3..D#6\n", words[i].c_str(), placement.shift,
+                    placement.folded);
+      }
+    } else if (!doc.AddMelodyFile(words[i], error)) {
+      throw ToolError::Failed(WithPath(error, words[i]));
+    }
   }
   if (!doc.Save(&output, error)) throw ToolError::Failed(WithPath(error, output));
   std::printf("%s: melodies: %d, set size %d note symbols\n", output.c_str(), static_cast<int>(doc.Count()),
@@ -70,12 +82,15 @@ int Extract(const std::vector<std::string>& args) {
 }  // namespace
 
 std::string_view SetCommand::Help() const {
-  return "usage: nvtool set create OUT.sto IN.mel...\n"
+  return "usage: nvtool set create [--fit] OUT.sto IN.mel|IN.rtttl...\n"
          "       nvtool set extract IN.sto --melody K -o OUT.mel\n"
          "\n"
          "create   writes a melody set of the given melody files, in order, as the set\n"
          "         editor saves one; an existing OUT.sto is replaced only when the new\n"
-         "         file was written whole\n"
+         "         file was written whole. Ring-tone files (.rtttl, .txt, \"-\") are\n"
+         "         read as \"nvtool import\" reads them: notes outside G#3..D#6 folded\n"
+         "         by octaves, with --fit after moving each tune by the octaves that\n"
+         "         keep the most of its notes inside\n"
          "extract  writes melody K (from 1) of the set as a melody file, as the set\n"
          "         editor's \"save melody\" does\n";
 }

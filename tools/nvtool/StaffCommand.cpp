@@ -1,8 +1,8 @@
 #include "StaffCommand.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QImage>
-#include <QSaveFile>
 #include <cstdio>
 #include <cstdlib>
 
@@ -13,6 +13,7 @@
 #include "MelodyFiles.h"
 #include "StaffDocument.h"
 #include "ToolError.h"
+#include "common/CSaveFileU.h"
 #include "platform/CodePage.h"
 
 std::string_view StaffCommand::Help() const {
@@ -58,8 +59,15 @@ int StaffCommand::Run(const std::vector<std::string>& args) {
     throw ToolError::Failed("the staff cannot be drawn");
   }
 
-  QSaveFile file(QString::fromStdString(output));
-  if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) {
+  // Saved as every other output is, so links, owner and mode stay.
+  QByteArray png;
+  QBuffer buffer(&png);
+  if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
+    throw ToolError::Failed(u"Ошибка при записи в файл " + nv::Utf8ToWide(output));
+  }
+  CSaveFileU file;
+  if (!file.Create(output)) throw ToolError::Failed(u"Ошибка при открытии файла " + nv::Utf8ToWide(output));
+  if (!file.File().Write(png.constData(), static_cast<size_t>(png.size())) || !file.Commit()) {
     throw ToolError::Failed(u"Ошибка при записи в файл " + nv::Utf8ToWide(output));
   }
   std::printf("%s: %dx%d pixels, %zu note symbols at zoom %ld\n", output.c_str(), extent.width(), extent.height(),

@@ -13,20 +13,23 @@ class CDocumentU {
 
   // Empties the document; false when it could not.
   virtual bool Clear() = 0;
-  // Writes the document to file when storing, else reads it. Ok, ReadFailed
-  // or WriteFailed for a short transfer, Failed for any other failure.
+  // Writes the document to file when storing, else reads it; a read replaces
+  // the document's contents only once the whole file was read, and leaves
+  // them untouched on failure. Ok, ReadFailed or WriteFailed for a short
+  // transfer, Failed for any other failure.
   virtual FileStatus Serialize(CFileU& file, bool storing) = 0;
 
-  // Opens path for reading, clears the document, takes path as its path and
-  // reads it. OpenFailed when the file cannot be opened, Failed when Clear
-  // fails, else Serialize's result; modified is cleared only on success. A
-  // read that fails leaves what was read before the failure.
+  // Opens path for reading and reads it; on success the document takes path
+  // as its path and modified is cleared. OpenFailed when the file cannot be
+  // opened, else Serialize's result; on failure the document (contents, path
+  // and modified) is as it was.
   FileStatus OpenFile(const std::string& path);
-  // Takes path as the document's path when one is given, then writes the
-  // document through a temporary file renamed over the path at the end.
-  // OpenFailed when the file cannot be created, else Serialize's result or
-  // WriteFailed when the final flush or rename fails. On failure the file
-  // that was there before is untouched and modified keeps its value.
+  // Writes the document to path, or to its own path when none is given,
+  // through CSaveFileU; on success a given path becomes the document's path
+  // and modified is cleared. OpenFailed when the file cannot be created or
+  // written by this user, else Serialize's result or WriteFailed when the
+  // final flush or rename fails. On failure the file that was there before
+  // is untouched and path and modified keep their values.
   FileStatus SaveFile(const std::string* path);
 
   // UTF-8 full path of the file, or the name a new document was given.

@@ -25,7 +25,9 @@ class CFileU {
   CFileU& operator=(CFileU&& other) noexcept;
 
   // Opens path with an fopen mode ("rb", "wb", ...), closing any stream held
-  // before. False when the file cannot be opened (errno tells why).
+  // before. Only regular files open: a folder, a named pipe or a device is
+  // refused at once (EISDIR, EINVAL), never waited on. False when the file
+  // cannot be opened (errno tells why).
   bool Open(const std::string& path, const char* mode);
   // Closes the stream; false when flushing or closing failed. The stream is
   // gone either way.

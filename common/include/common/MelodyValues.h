@@ -26,4 +26,13 @@ class MelodyValues {
   // after the current note, which for a new or cleared melody is the end;
   // stops at and returns the first failure.
   static HRESULT AppendNotes(IMelody* melody, const std::vector<NoteValues>& notes);
+
+  // The longest a stopped melody is given to fall silent; ten times the
+  // longest note. Only a stalled sound device takes longer.
+  static constexpr DWORD kStopWaitMs = 10000;
+  // Whether the melody is playing; false for a null melody or a failed call.
+  static bool IsPlaying(IMelody* melody);
+  // Stops a playing melody and polls every 50 ms, for at most limitMs, until
+  // it has fallen silent. True when it is silent (or was not playing).
+  static bool StopAndWait(IMelody* melody, DWORD limitMs = kStopWaitMs);
 };

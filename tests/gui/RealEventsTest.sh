@@ -1,0 +1,247 @@
+#!/usr/bin/env bash
+# The melody editor and the set editor driven as a user drives them: real key
+# presses and mouse clicks through an X server, files on disk checked after
+# each flow. Permission cases run the programs as "nobody", since root may
+# write anywhere.
+#
+#   RealEventsTest.sh BIN_DIR [SCREENSHOT_DIR]
+#
+# Exit 77 (skipped) when Xvfb, xdotool or the user switch is missing.
+set -euo pipefail
+bin=$(cd "$1" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+for tool in Xvfb xdotool import setpriv; do
+  command -v "$tool" >/dev/null || { echo "skipped: $tool is missing"; exit 77; }
+done
+[ "$(id -u)" = 0 ] && id nobody >/dev/null 2>&1 || { echo "skipped: needs root and the user nobody"; exit 77; }
+
+work=$(mktemp -d /tmp/nv-xevents-XXXXXX)
+chmod 755 "$work"
+shots=${2:-$work/shots}
+mkdir -p "$shots"
+app_pid=
+# shellcheck source=xsession.sh
+source "$here/xsession.sh"
+trap 'finish; stop_x; rm -rf "$work"' EXIT
+
+notara="Редактор мелодий"
+setora="Редактор набора мелодий"
+
+# A melody file: name A, the given number of sixteenth notes of A4.
+melody() {
+  local path=$1 count=$2 i
+  {
+    printf '\x05EM2.0'
+    printf "\\x$(printf %02x "$count")\\x00\\x00\\x00"
+    printf '\x01A'
+    printf "\\x$(printf %02x "$count")\\x00\\x00\\x00"
+    for ((i = 0; i < count; i++)); do printf '\x0d\x04\x00'; done
+  } >"$path"
+}
+notes_in() { od -An -tu4 -j6 -N4 "$1" | tr -d ' '; }
+
+# failed_opens_then_save APP_TITLE WINDOW FILE ORIGINAL BROKEN...: each broken
+# file is chosen with Ctrl+O and refused with an error box; the title still
+# names FILE, and Ctrl+S writes FILE back exactly as ORIGINAL. Then Alt+X.
+failed_opens_then_save() {
+  local app=$1 main=$2 file=$3 original=$4 broken before
+  local title
+  title=$(title_of "$main")
+  shift 4
+  for broken in "$@"; do
+    keys "$main" ctrl+o
+    choose_file "$(other_window "$title")" "$broken"
+    keys "$(window "$app")" Return
+    gone "$app"
+    shot "after-failed-open-$(basename "$broken")"
+  done
+  [ "$(title_of "$main")" = "$title" ] || fail "title after failed opens: $(title_of "$main")"
+  before=$(inode "$file")
+  keys "$main" ctrl+s
+  until_true "Ctrl+S did not save $file" test "$(inode "$file")" != "$before"
+  cmp -s "$file" "$original" || fail "$file changed after failed opens and Ctrl+S"
+  keys "$main" alt+x
+  wait_exit
+}
+
+start_x
+make_config
+
+# --- Melody editor ------------------------------------------------------
+
+flow_failed_open_keeps_the_document() {
+  note "Notara: failed opens (a cut file, a named pipe) leave the melody; Ctrl+S writes it back whole"
+  local d="$work/open"
+  mkdir -p "$d"
+  melody "$d/a.mel" 3
+  cp "$d/a.mel" "$d/a.orig"
+  head -c 20 "$d/a.mel" >"$d/cut.mel"  # magic, counts, name and one of three records
+  mkfifo "$d/pipe.mel"
+  start root notara "$d/a.mel"
+  failed_opens_then_save "$notara" "$(window "$notara - a.mel")" "$d/a.mel" "$d/a.orig" "$d/cut.mel" "$d/pipe.mel"
+}
+
+flow_pipe_at_start_up() {
+  note "Notara: a named pipe on the command line is refused and a new melody starts"
+  local d="$work/startpipe"
+  mkdir -p "$d"
+  mkfifo "$d/pipe.mel"
+  start root notara "$d/pipe.mel"
+  keys "$(window "$notara")" Return
+  local main
+  main=$(window "$notara - Новая мелодия")
+  keys "$main" alt+x
+  wait_exit
+}
+
+flow_failed_save_as_keeps_the_name() {
+  note "Notara as nobody: Save As into a locked folder fails; title, name and Ctrl+S stay with a.mel"
+  local d="$work/saveas"
+  mkdir -p "$d/own" "$d/locked"
+  chmod 755 "$d" "$d/locked"
+  melody "$d/own/a.mel" 2
+  chown -R nobody "$d/own"
+  start nobody notara "$d/own/a.mel"
+  local main
+  main=$(window "$notara - a.mel")
+  keys "$main" Insert  # a change, so the saves below have something to write
+  # File menu by mouse, then its fourth item, "Сохранить как...".
+  xdotool mousemove --window "$main" 20 10 click 1
+  sleep 0.3
+  xdotool key Down Down Down Down Return
+  choose_file "$(other_window "$notara - a.mel")" "$d/locked/c.mel"
+  keys "$(window "$notara")" Return
+  gone "$notara"
+  [ "$(title_of "$main")" = "$notara - a.mel" ] || fail "title after a failed Save As: $(title_of "$main")"
+  chmod 777 "$d/locked"
+  keys "$main" ctrl+s
+  until_true "Ctrl+S did not write a.mel" test "$(notes_in "$d/own/a.mel")" = 3
+  [ ! -e "$d/locked/c.mel" ] || fail "Ctrl+S wrote the file the failed Save As named"
+  shot "notara-after-failed-save-as"
+  keys "$main" alt+x
+  wait_exit
+}
+
+flow_saves_keep_the_users_files() {
+  note "Notara as nobody: a read-only file is refused; a symbolic link and a hard link stay"
+  local d="$work/links"
+  mkdir -p "$d"
+  chmod 777 "$d"
+  melody "$d/ro.mel" 2
+  cp "$d/ro.mel" "$d/ro.orig"
+  chmod 444 "$d/ro.mel"
+  melody "$d/target.mel" 2
+  ln -s target.mel "$d/link.mel"
+  melody "$d/hard.mel" 2
+  ln "$d/hard.mel" "$d/other-name.mel"
+  chown nobody "$d/target.mel" "$d/hard.mel"
+  chmod 640 "$d/target.mel" "$d/hard.mel"
+  local main file
+
+  start nobody notara "$d/ro.mel"
+  main=$(window "$notara - ro.mel")
+  keys "$main" ctrl+s
+  keys "$(window "$notara")" Return
+  gone "$notara"
+  cmp -s "$d/ro.mel" "$d/ro.orig" || fail "the read-only file was replaced"
+  keys "$main" alt+x
+  wait_exit
+
+  for file in link.mel hard.mel; do
+    start nobody notara "$d/$file"
+    main=$(window "$notara - $file")
+    local ino
+    ino=$(inode "$d/hard.mel")
+    keys "$main" Insert ctrl+s
+    until_true "Ctrl+S did not save $file" test "$(notes_in "$d/$file")" = 3
+    keys "$main" alt+x
+    wait_exit
+  done
+  [ -L "$d/link.mel" ] || fail "the symbolic link was replaced by a file"
+  [ "$(stat -c %a "$d/target.mel")" = 640 ] || fail "the link's target lost its mode"
+  [ "$(inode "$d/hard.mel")" = "$(inode "$d/other-name.mel")" ] || fail "the hard link was broken"
+  [ "$(notes_in "$d/other-name.mel")" = 3 ] || fail "the other name of the file does not see the save"
+  [ "$(stat -c %a "$d/hard.mel")" = 640 ] || fail "the hard-linked file lost its mode"
+}
+
+flow_keypad_zoom() {
+  note "Notara: keypad + and - zoom"
+  local d="$work/zoom" reg="$work/config-root/N&V/registry/HKEY_CURRENT_USER.reg"
+  mkdir -p "$d"
+  melody "$d/a.mel" 3
+  local keypresses expected
+  for case in "KP_Add KP_Add:00000090" "KP_Subtract:00000078"; do
+    keypresses=${case%%:*}
+    expected=${case##*:}
+    start root notara "$d/a.mel"
+    local main
+    main=$(window "$notara - a.mel")
+    # shellcheck disable=SC2086
+    keys "$main" $keypresses
+    shot "notara-zoom-${keypresses// /-}"
+    keys "$main" alt+x
+    wait_exit
+    grep -q "\"Scale\"=dword:$expected" "$reg" || fail "zoom after $keypresses: $(grep Scale "$reg")"
+  done
+}
+
+flow_play_to_the_end() {
+  note "Notara: after each play to the end the editing commands work again"
+  local d="$work/play"
+  mkdir -p "$d"
+  melody "$d/a.mel" 2
+  start root notara "$d/a.mel"
+  local main count run
+  main=$(window "$notara - a.mel")
+  for run in 1 2 3 4 5 6; do
+    count=$(notes_in "$d/a.mel")
+    keys "$main" ctrl+p
+    # Insert is refused while the melody plays and works once it has ended.
+    until_true "run $run: the window stays in its playing state" \
+      bash -c "xdotool key Insert ctrl+s; sleep 0.1; test \"\$(od -An -tu4 -j6 -N4 '$d/a.mel' | tr -d ' ')\" -gt $count"
+  done
+  shot "notara-after-playing"
+  keys "$main" alt+x
+  wait_exit
+}
+
+# --- Set editor ---------------------------------------------------------
+
+flow_setora() {
+  note "Setora: a set given at start-up opens; pipes and broken sets are refused; the set stays"
+  local d="$work/setora"
+  mkdir -p "$d"
+  melody "$d/a.mel" 2
+  melody "$d/b.mel" 3
+  "$bin/nvtool" set create "$d/set.sto" "$d/a.mel" "$d/b.mel" >/dev/null || fail "nvtool set create"
+  cp "$d/set.sto" "$d/set.orig"
+  head -c 30 "$d/set.sto" >"$d/cut.sto"
+  mkfifo "$d/pipe.sto" "$d/pipe.mel"
+
+  start root setora "$d/pipe.sto"
+  keys "$(window "$setora")" Return
+  local main
+  main=$(window "$setora - Новый набор.sto")
+  # The focus is on "Добавить мелодию".
+  keys "$main" Return
+  choose_file "$(other_window "$setora - Новый набор.sto")" "$d/pipe.mel"
+  keys "$(window "$setora")" Return
+  gone "$setora"
+  window "$setora - Новый набор.sto" >/dev/null
+  keys "$main" alt+x
+  wait_exit
+
+  start root setora "$d/set.sto"
+  main=$(window "$setora - set.sto")
+  shot "setora-started-with-a-set"
+  failed_opens_then_save "$setora" "$main" "$d/set.sto" "$d/set.orig" "$d/cut.sto" "$d/pipe.sto"
+}
+
+flows=(flow_failed_open_keeps_the_document flow_pipe_at_start_up flow_failed_save_as_keeps_the_name
+       flow_saves_keep_the_users_files flow_keypad_zoom flow_play_to_the_end flow_setora)
+if [ -n "${NV_XTEST_ONLY:-}" ]; then flows=("$NV_XTEST_ONLY"); fi
+for flow in "${flows[@]}"; do
+  "$flow"
+  finish
+done
+echo "all real-event flows passed; screenshots in $shots"
