@@ -15,7 +15,7 @@ quick="${NV_CI_QUICK:-0}"
 if [ "${1:-}" = --quick ]; then quick=1; fi
 werror="${NV_WERROR:-$([ -n "${CI:-}" ] && echo ON || echo OFF)}"
 jobs="${NV_JOBS:-2}"
-export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:strict_init_order=1}"
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 export TSAN_OPTIONS="${TSAN_OPTIONS:-second_deadlock_stack=1}"
 
