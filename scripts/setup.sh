@@ -13,6 +13,7 @@ packages=(
   fp-utils libchm-dev
   lintian appstream desktop-file-utils man-db
   pipewire pipewire-bin pipewire-alsa wireplumber dbus
+  ccache clang-format clang libclang-rt-14-dev
 )
 
 missing=()
