@@ -16,7 +16,7 @@
 #include "BellMemory29.h"
 #include "CComObject.h"
 #include "CMelody.h"
-#include "ComPtr.h"
+#include "platform/ComPtr.h"
 #include "MelodyNotes.h"
 #include "portix/Portix.h"
 

@@ -38,8 +38,10 @@ CAppendRules::Limits CAppendRules::LimitsOf(const BellInfo& info, LONG bellType)
   return {info.capacity - info.usedSymbols, info.melodyCount, MaxMelodies(bellType)};
 }
 
+// Durations are the five codes whole to sixteenth (0 to 4), as the melody
+// model, the files and the bell's encoder all hold them.
 bool CAppendRules::CanStore(const NoteValues& note) {
-  return note.pitch <= 31 && note.duration <= 7 && note.pitch * 8 + note.duration != kTerminatorByte;
+  return note.pitch <= 31 && note.duration <= 4 && note.pitch * 8 + note.duration != kTerminatorByte;
 }
 
 CAppendRules::Result CAppendRules::Check(Kind, const std::vector<MelodyData>& melodies, const Limits& limits) {
