@@ -10,14 +10,14 @@ namespace {
 using Kind = CAppendRules::Kind;
 using Verdict = CAppendRules::Verdict;
 
-TEST(AppendRulesTest, TheBellStoresEveryNoteItsNoteByteHoldsButTheTerminator) {
+TEST(AppendRulesTest, TheBellStoresTheModelsPitchesAndDurationsOnly) {
   struct Case {
     NoteValues note;
     bool stored;
   };
   const Case cases[] = {
-      {{0, 0, 0}, true},   {{31, 4, 8}, true},   {{31, 7, 0}, true},
-      {{1, 7, 0}, true},   {{0, 7, 0}, false},  // reads back as the end of the melody
+      {{0, 0, 0}, true},   {{31, 4, 8}, true},   {{31, 5, 0}, false},  // codes above sixteenth
+      {{1, 7, 0}, false},  {{0, 7, 0}, false},  // reads back as the end of the melody
       {{32, 0, 0}, false}, {{40, 2, 0}, false},  {{255, 0, 0}, false},
       {{5, 8, 0}, false},  {{0, 4, 0xFF}, true},  // flags beyond rest and dot are dropped, not refused
   };

@@ -9,6 +9,7 @@ LIMIT=${NV_XTEST_LIMIT:-60}  # seconds any single wait may take
 
 fail() {
   echo "FAIL: $*" >&2
+  [ -f "$work/app.log" ] && tail -n 5 "$work/app.log" >&2
   shot "failure-$(date +%s%N)"
   exit 1
 }

@@ -276,7 +276,7 @@ TEST_F(SetCommandsTest, TheUnsavedChangesQuestionGoesOnOnlyWhenNothingIsLost) {
   }
 }
 
-TEST_F(SetCommandsTest, OpenShowsWhatWasReadAndOnlyAWholeSetKeepsItsFile) {
+TEST_F(SetCommandsTest, OpenChangesTheListOnlyForAWholeSet) {
   struct Row {
     const char* chosen;
     const char* error;
@@ -290,7 +290,8 @@ TEST_F(SetCommandsTest, OpenShowsWhatWasReadAndOnlyAWholeSetKeepsItsFile) {
       {"", "", false, false, -1, false, Focus::kKeep},  // cancelled
       {"/tmp/sets/good.sto", "", false, true, 0, true, Focus::kList},
       {"/tmp/sets/bad.sto", "Ошибка чтения", false, false, -1, false, Focus::kKeep},
-      {"/tmp/sets/part.sto", "Ошибка чтения", true, true, 0, false, Focus::kKeep},
+      // A set that failed part-way leaves the open set and its list as they were.
+      {"/tmp/sets/part.sto", "Ошибка чтения", true, false, -1, false, Focus::kKeep},
   };
   for (const Row& row : table) {
     doc_.openError = row.error;
