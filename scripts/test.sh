@@ -40,7 +40,12 @@ fi
 
 step "ASan+UBSan build"
 NV_BUILD_DIR="$root/build-asan" bash "$root/scripts/build.sh" asan -DNV_WERROR="$werror"
-tests "$root/build-asan"
+# The programs the real-event flows start are not test programs: their leak
+# suppressions come from a file. The sound-server test listens in real time,
+# which the sanitizer's slower feeder cannot keep; it runs in the default build.
+LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$root/tests/support/lsan.supp}" \
+  tests "$root/build-asan" -E '^SoundServerTest\.'
+
 
 step "ThreadSanitizer build"
 NV_BUILD_DIR="$root/build-tsan" bash "$root/scripts/build.sh" tsan -DNV_WERROR="$werror"
