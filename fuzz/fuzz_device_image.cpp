@@ -157,10 +157,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   // A melody reads up to its terminator, which may lie past the next one's
-  // start in a foreign memory; never beyond the note area.
+  // start in a foreign memory; never beyond the note area. A note byte with a
+  // duration code the model does not have refuses the melody.
   for (LONG n = 1; n <= info.melodyCount; ++n) {
     std::vector<chimox::NoteValues> read;
-    if (version.Read(memory, n, info, &read) != BELL_ERR_NONE) abort();
+    if (version.Read(memory, n, info, &read) != BELL_ERR_NONE) continue;
     if (read.size() >= static_cast<size_t>(capacity)) abort();
   }
   if (memory.bytes_ != image) abort();
