@@ -55,6 +55,9 @@ const RequestThread::Entry CDocThread::kRequests[] = {
     {DOCM_PREV_NOTE, &RequestThread::Bind<CDocThread, &CDocThread::OnPrevNote>},
     {DOCM_SOUND_NOTE, &RequestThread::Bind<CDocThread, &CDocThread::OnSoundNote>},
     {DOCM_IS_UNDO_EMPTY, &RequestThread::Bind<CDocThread, &CDocThread::OnIsUndoEmpty>},
+    {DOCM_RING_IMPORT, &RequestThread::Bind<CDocThread, &CDocThread::OnRingImport>},
+    {DOCM_RING_EXPORT, &RequestThread::Bind<CDocThread, &CDocThread::OnRingExport>},
+    {DOCM_TRANSPOSE, &RequestThread::Bind<CDocThread, &CDocThread::OnTranspose>},
     {DOCM_DRAW, &RequestThread::Bind<CDocThread, &CDocThread::OnDraw>},
     {DOCM_GET_NAME, &RequestThread::Bind<CDocThread, &CDocThread::OnGetName>},
     {DOCM_GET_COUNT, &RequestThread::Bind<CDocThread, &CDocThread::OnGetCount>},
@@ -111,10 +114,12 @@ bool CDocThread::OnStart() {
   docUi_ = std::make_unique<DocUi>(thread_, ui_);
   doc_ = std::make_unique<CMelodyDoc>(docUi_.get(), factory_);
   editor_ = std::make_unique<CMelodyEditor>(*doc_, factory_, kSoundWaitMs);
+  wholeEdits_ = std::make_unique<CWholeMelodyEdits>(*doc_);
   return true;
 }
 
 void CDocThread::OnStop() {
+  wholeEdits_.reset();
   editor_.reset();
   doc_.reset();
 }
@@ -174,6 +179,39 @@ LONG CDocThread::OnExportMidi(WPARAM wParam, LPARAM lParam) {
 
 LONG CDocThread::OnIsUndoEmpty(WPARAM wParam, LPARAM) {
   if (auto* out = RequestOut<LONG>(wParam)) *out = doc_->Undo().IsEmpty() ? 1 : 0;
+  return 1;
+}
+
+LONG CDocThread::OnRingImport(WPARAM wParam, LPARAM lParam) {
+  const auto* b = In<RingToneImportBlock>(lParam);
+  auto* out = RequestOut<RingToneImportResult>(wParam);
+  if (b == nullptr || b->text == nullptr) return 0;
+  RingToneImport::Prepared prepared;
+  const LONG done = wholeEdits_->ImportRingTone(*b->text, b->semitones, b->fit != 0, b->insert != 0, prepared);
+  if (out != nullptr) {
+    out->notes = static_cast<LONG>(prepared.melody.notes.size());
+    out->folded = static_cast<LONG>(prepared.folded);
+    out->error = prepared.ok ? std::u16string() : RingToneImport::Describe(prepared.error);
+  }
+  return done;
+}
+
+LONG CDocThread::OnRingExport(WPARAM wParam, LPARAM lParam) {
+  const char* path = reinterpret_cast<const char*>(lParam);
+  auto* out = RequestOut<RingToneExportResult>(wParam);
+  if (out == nullptr || Melody() == nullptr) return 0;
+  bool raised = false;
+  const bool done = doc_->ExportRingTone(path, out->text, raised, out->error);
+  out->raised = raised ? 1 : 0;
+  return done ? 1 : 0;
+}
+
+LONG CDocThread::OnTranspose(WPARAM wParam, LPARAM lParam) {
+  const auto* b = In<TransposeBlock>(lParam);
+  if (b == nullptr) return 0;
+  size_t folded = 0;
+  if (wholeEdits_->Transpose(b->semitones, b->fit != 0, folded) == 0) return 0;
+  if (auto* out = RequestOut<LONG>(wParam)) *out = static_cast<LONG>(folded);
   return 1;
 }
 

@@ -14,6 +14,7 @@
 
 #include "CMelodyDoc.h"
 #include "CMelodyEditor.h"
+#include "CWholeMelodyEdits.h"
 #include "DocMessages.h"
 #include "common/DocumentThread.h"
 #include "common/ObjectFactory.h"
@@ -75,6 +76,9 @@ class CDocThread : public nv::DocumentThread<CDocThread> {
   LONG OnPrevNote(WPARAM, LPARAM);
   LONG OnSoundNote(WPARAM, LPARAM);
   LONG OnIsUndoEmpty(WPARAM, LPARAM);
+  LONG OnRingImport(WPARAM, LPARAM);
+  LONG OnRingExport(WPARAM, LPARAM);
+  LONG OnTranspose(WPARAM, LPARAM);
   LONG OnDraw(WPARAM, LPARAM);
   LONG OnGetName(WPARAM, LPARAM);
   LONG OnGetCount(WPARAM, LPARAM);
@@ -118,5 +122,6 @@ class CDocThread : public nv::DocumentThread<CDocThread> {
   std::unique_ptr<DocUi> docUi_;
   std::unique_ptr<CMelodyDoc> doc_;
   std::unique_ptr<CMelodyEditor> editor_;
+  std::unique_ptr<CWholeMelodyEdits> wholeEdits_;
   std::atomic<HWND> viewWindow_{nullptr};
 };

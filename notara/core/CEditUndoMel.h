@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/CStringU.h"
+#include "common/MelodyData.h"
 #include "platform/Types.h"
 
 enum UndoKind : LONG {
@@ -17,10 +18,12 @@ enum UndoKind : LONG {
   UNDO_PITCH_DOWN = 6,
   UNDO_LENGTHEN = 7,
   UNDO_SHORTEN = 8,
+  UNDO_REWRITE = 9,  // the whole melody was replaced: name and notes come back
 };
 
 // One undo step: the kind, the index of the note symbol it applied to, the
-// values of a deleted note symbol, the previous name of a rename.
+// values of a deleted note symbol, the previous name of a rename; for a
+// rewrite, the current note before it (index), the name and every symbol.
 struct UndoRecord {
   LONG kind = 0;
   LONG index = 0;
@@ -28,6 +31,7 @@ struct UndoRecord {
   SHORT duration = 0;
   SHORT flags = 0;
   CStringU name;
+  std::vector<NoteValues> notes;
 };
 
 class CEditUndoMel {

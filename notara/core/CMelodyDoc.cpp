@@ -4,6 +4,8 @@
 #include "common/FileTexts.h"
 #include "common/MelFormat.h"
 #include "common/MelodyValues.h"
+#include "common/RingToneText.h"
+#include "common/CSaveFileU.h"
 #include "common/ToneSample.h"
 #include "midi/MidiWriter.h"
 #include "platform/CodePage.h"
@@ -158,6 +160,32 @@ bool CMelodyDoc::ExportMidi(const std::string& path, std::u16string& errorText) 
     errorText = MidiWriter::ErrorText(error);
     return false;
   }
+  return true;
+}
+
+bool CMelodyDoc::ExportRingTone(const char* path, std::string& text, bool& raised, std::u16string& errorText) {
+  MelodyData data;
+  std::string written;
+  size_t bad = 0;
+  // The model holds nothing the text cannot say, so only a melody that
+  // cannot be read fails here.
+  if (FAILED(MelodyValues::Read(melody_, data)) || !RingToneText::Write(data, written, raised, bad)) {
+    errorText = kWriteError;
+    return false;
+  }
+  written += '\n';
+  if (path != nullptr) {
+    CSaveFileU save;
+    if (!save.Create(path)) {
+      errorText = OpenErrorWithPath(path);
+      return false;
+    }
+    if (!save.File().Write(written.data(), written.size()) || !save.Commit()) {
+      errorText = kWriteError;
+      return false;
+    }
+  }
+  text = std::move(written);
   return true;
 }
 

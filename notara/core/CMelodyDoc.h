@@ -70,6 +70,11 @@ class CMelodyDoc {
   bool ClearDocument();
   // Writes the melody as a MIDI file; false with errorText set.
   bool ExportMidi(const std::string& path, std::u16string& errorText);
+  // The melody as ring-tone text into text and, when path is not null,
+  // into that file (replaced only when written whole). raised: the notes
+  // were written an octave higher, as ring-tone text has nothing below C4.
+  // False with errorText set.
+  bool ExportRingTone(const char* path, std::string& text, bool& raised, std::u16string& errorText);
 
   // Channel melodies of a MIDI import, in the order their channels first
   // produced a note.

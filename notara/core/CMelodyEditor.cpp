@@ -1,5 +1,6 @@
 #include "CMelodyEditor.h"
 
+#include "CWholeMelodyEdits.h"
 #include "common/MelodyValues.h"
 #include "platform/Kernel.h"
 
@@ -77,7 +78,7 @@ LONG CMelodyEditor::InsertNote() {
   IMelody* melody = doc_.Melody();
   LONG index = -1;
   if (melody == nullptr || FAILED(melody->InsertNote()) || FAILED(melody->GetCurrent(&index))) return 0;
-  doc_.Undo().Push(UndoRecord{UNDO_INSERT_NOTE, index, 0, 0, 0, CStringU()});
+  doc_.Undo().Push(UndoRecord{UNDO_INSERT_NOTE, index, 0, 0, 0, CStringU(), {}});
   doc_.SetModified(true);
   return 1;
 }
@@ -86,7 +87,7 @@ LONG CMelodyEditor::InsertRest() {
   IMelody* melody = doc_.Melody();
   LONG index = -1;
   if (melody == nullptr || FAILED(melody->InsertRest()) || FAILED(melody->GetCurrent(&index))) return 0;
-  doc_.Undo().Push(UndoRecord{UNDO_INSERT_REST, index, 0, 0, 0, CStringU()});
+  doc_.Undo().Push(UndoRecord{UNDO_INSERT_REST, index, 0, 0, 0, CStringU(), {}});
   doc_.SetModified(true);
   return 1;
 }
@@ -94,7 +95,7 @@ LONG CMelodyEditor::InsertRest() {
 LONG CMelodyEditor::Delete() {
   IMelody* melody = doc_.Melody();
   if (melody == nullptr) return 0;
-  UndoRecord record{UNDO_DELETE, -1, 0, 0, 0, CStringU()};
+  UndoRecord record{UNDO_DELETE, -1, 0, 0, 0, CStringU(), {}};
   if (FAILED(melody->GetCurrent(&record.index)) || record.index < 0) return 0;
   if (FAILED(melody->GetCurrentPitch(&record.pitch)) || FAILED(melody->GetCurrentDuration(&record.duration)) ||
       FAILED(melody->GetCurrentFlags(&record.flags))) {
@@ -117,7 +118,7 @@ LONG CMelodyEditor::StepPitch(bool up) {
   // A refused step (the melody plays) changed nothing and is not recorded.
   if (FAILED(hr)) return 0;
   if (before != after) {
-    doc_.Undo().Push(UndoRecord{up ? UNDO_PITCH_UP : UNDO_PITCH_DOWN, index, 0, 0, 0, CStringU()});
+    doc_.Undo().Push(UndoRecord{up ? UNDO_PITCH_UP : UNDO_PITCH_DOWN, index, 0, 0, 0, CStringU(), {}});
   }
   doc_.SetModified(true);
   return 1;
@@ -136,7 +137,7 @@ LONG CMelodyEditor::StepLength(bool longer) {
                             : melody->CurrentShorten(&durationBefore, &durationAfter, &flagsBefore, &flagsAfter);
   if (FAILED(hr)) return 0;
   if (durationBefore != durationAfter || flagsBefore != flagsAfter) {
-    doc_.Undo().Push(UndoRecord{longer ? UNDO_LENGTHEN : UNDO_SHORTEN, index, 0, 0, 0, CStringU()});
+    doc_.Undo().Push(UndoRecord{longer ? UNDO_LENGTHEN : UNDO_SHORTEN, index, 0, 0, 0, CStringU(), {}});
   }
   doc_.SetModified(true);
   return 1;
@@ -148,7 +149,7 @@ LONG CMelodyEditor::Rename(const CStringU& name) {
   std::u16string previous;
   if (FAILED(MelodyValues::ReadName(melody, previous))) previous.clear();
   if (FAILED(MelodyValues::WriteName(melody, name.View()))) return 0;
-  doc_.Undo().Push(UndoRecord{UNDO_RENAME, 0, 0, 0, 0, CStringU(previous)});
+  doc_.Undo().Push(UndoRecord{UNDO_RENAME, 0, 0, 0, 0, CStringU(previous), {}});
   doc_.SetModified(true);
   return 1;
 }
@@ -213,6 +214,9 @@ LONG CMelodyEditor::Undo() {
     case UNDO_SHORTEN:
       melody->SetCurrent(record.index);
       melody->CurrentLengthen(nullptr, nullptr, nullptr, nullptr);
+      break;
+    case UNDO_REWRITE:
+      CWholeMelodyEdits::Restore(melody, record);
       break;
     default:
       return 0;

@@ -8,6 +8,8 @@
 // paths as NUL-terminated UTF-8 text (file-system names).
 #pragma once
 
+#include <string>
+
 #include "platform/Types.h"
 
 class CStringU;
@@ -26,6 +28,11 @@ enum DocMessage : UINT {
   DOCM_PREV_NOTE = 0x800A,      // 0 when the melody is empty
   DOCM_SOUND_NOTE = 0x800B,     // sounds the current note as a sixteenth and waits for its end
   DOCM_IS_UNDO_EMPTY = 0x800C,  // wParam: LONG* out, 1 when empty
+
+  // Ring-tone text and transposition; each edit is one undo step.
+  DOCM_RING_IMPORT = 0x8020,  // wParam: RingToneImportResult* out; lParam: const RingToneImportBlock*
+  DOCM_RING_EXPORT = 0x8021,  // wParam: RingToneExportResult* out; lParam: const char* path, null for the text only
+  DOCM_TRANSPOSE = 0x8022,    // wParam: LONG* out, notes folded; lParam: const TransposeBlock*
 
   DOCM_DRAW = 0x8064,           // lParam: const DrawBlock*
   DOCM_GET_NAME = 0x8065,       // wParam: CStringU* out
@@ -113,6 +120,36 @@ struct ChannelBlockBlock {
 struct ChannelCurrentBlock {
   LONG index;
   LONG current;
+};
+
+// The text of one tune (UTF-8), how to move its notes and whether to insert
+// it after the current note instead of replacing the melody.
+struct RingToneImportBlock {
+  const std::string* text;
+  LONG semitones;
+  LONG fit;
+  LONG insert;
+};
+
+// Symbols taken in and notes folded into the range, or the reason the text
+// was refused (the editor's words, with line and column).
+struct RingToneImportResult {
+  LONG notes = 0;
+  LONG folded = 0;
+  std::u16string error;
+};
+
+// The melody as ring-tone text; raised when it had to be written an octave
+// higher (notes below C4); error when it could not be written.
+struct RingToneExportResult {
+  std::string text;
+  LONG raised = 0;
+  std::u16string error;
+};
+
+struct TransposeBlock {
+  LONG semitones;
+  LONG fit;
 };
 
 struct ChannelTakeBlock {

@@ -24,6 +24,16 @@ class MelodyDocClient : public nv::RequestClient {
   // path null saves under the document's own path.
   bool Save(const char* path, CStringU& error) const { return Exchange(DOCM_SAVE, error, path) != 0; }
   bool ExportMidi(const char* path, CStringU& error) const { return Exchange(DOCM_EXPORT_MIDI, error, path) != 0; }
+  // Ring-tone text in and out, transposition (see DocMessages.h); out-values
+  // stay as they were when the request does not run.
+  bool ImportRingTone(const RingToneImportBlock& block, RingToneImportResult& result) const {
+    return Exchange(DOCM_RING_IMPORT, result, &block) != 0;
+  }
+  // path null: the text only, for the clipboard.
+  bool ExportRingTone(const char* path, RingToneExportResult& result) const {
+    return Exchange(DOCM_RING_EXPORT, result, path) != 0;
+  }
+  bool Transpose(const TransposeBlock& block, LONG& folded) const { return Exchange(DOCM_TRANSPOSE, folded, &block) != 0; }
   bool IsModified() const { return Call(DOCM_IS_MODIFIED) != 0; }
   // The document's UTF-8 path, or its new name; empty on failure.
   std::string Path() const;
