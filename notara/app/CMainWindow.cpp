@@ -46,6 +46,8 @@ constexpr std::array<CommandState, CMainWindow::kCommandRows> kCommandStates = {
     {IDM_OPEN, 1, kMenu, 0, kBar, 0, 0},
     {IDM_SAVE, 1, kMenu, 0, kBar, 0, 1},
     {IDM_IMPORT_MIDI, 1, kMenu, 0, 0, 0, 0},
+    {IDM_IMPORT_RINGTONE, 1, kMenu, 0, 0, 0, 0},
+    {IDM_TRANSPOSE, 1, kMenu, 0, 0, 0, 0},
     {IDM_UNDO, 1, kMenu, 0, kBar, 0, 1},
     {IDM_NEXT_NOTE, 1, kMenu, 0, kBar, 0, 0},
     {IDM_PREV_NOTE, 1, kMenu, 0, kBar, 0, 1},
@@ -74,6 +76,8 @@ std::vector<MenuPopupU> MenuBar() {
         {0, nullptr, none},
         {IDM_IMPORT_MIDI, "&Импорт MIDI...", none},
         {IDM_EXPORT_MIDI, "&Экспорт MIDI...", none},
+        {IDM_IMPORT_RINGTONE, "Импорт &текста мелодии...", none},
+        {IDM_EXPORT_RINGTONE, "Экспорт т&екста мелодии...", none},
         {0, nullptr, none},
         {IDM_EXIT, "&Выход\tAlt+X", QKeySequence(Qt::ALT | Qt::Key_X)}}},
       {"&Правка",
@@ -90,7 +94,9 @@ std::vector<MenuPopupU> MenuBar() {
         {IDM_PITCH_DOWN, "Пон&изить тон\tX", QKeySequence(Qt::Key_X)},
         {IDM_LENGTHEN, "Увели&чить длительность\tD", QKeySequence(Qt::Key_D)},
         {IDM_SHORTEN, "Умень&шить длительность\tA", QKeySequence(Qt::Key_A)},
+        {IDM_TRANSPOSE, "&Транспонировать...", none},
         {0, nullptr, none},
+        {IDM_COPY_RINGTONE, "&Копировать как текст мелодии", none},
         {IDM_NAME, "&Название мелодии...\tN", QKeySequence(Qt::Key_N)}}},
       {"&Вид",
        // Keypad + and - zoom through keyPressEvent: shortcuts with the keypad
@@ -263,7 +269,10 @@ void CMainWindow::RefreshCommandStates() {
 
   const bool idle = !playing;
   const bool hasNotes = count > 0;
-  for (int id : {IDM_NEW, IDM_OPEN, IDM_IMPORT_MIDI, IDM_INSERT_NOTE, IDM_INSERT_REST}) states_.SetState(id, idle);
+  for (int id : {IDM_NEW, IDM_OPEN, IDM_IMPORT_MIDI, IDM_IMPORT_RINGTONE, IDM_INSERT_NOTE, IDM_INSERT_REST}) {
+    states_.SetState(id, idle);
+  }
+  states_.SetState(IDM_TRANSPOSE, idle && hasNotes);
   states_.SetState(IDM_UNDO, idle && !undoEmpty);
   for (int id : {IDM_NEXT_NOTE, IDM_PREV_NOTE, IDM_PLAY}) states_.SetState(id, idle && hasNotes);
   for (int id : {IDM_DELETE, IDM_PITCH_UP, IDM_PITCH_DOWN, IDM_LENGTHEN, IDM_SHORTEN}) {

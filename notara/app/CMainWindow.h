@@ -31,7 +31,7 @@ class CMainWindow : public QMainWindow {
 
  public:
   // Rows of the command-state table, the closing row included.
-  static constexpr std::size_t kCommandRows = 19;
+  static constexpr std::size_t kCommandRows = 21;
 
   // The window is built with its menu, tool bar and status bar ("Готово"),
   // placed as settings say, but not shown; the view comes with CreateView

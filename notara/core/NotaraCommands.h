@@ -30,6 +30,11 @@ enum CommandId : int {
   IDM_SOUND_ON_EDIT = 3026,
   IDM_HELP = 3027,
   IDM_ABOUT = 3028,
+  // Ring-tone text and transposition.
+  IDM_IMPORT_RINGTONE = 3041,
+  IDM_EXPORT_RINGTONE = 3042,
+  IDM_COPY_RINGTONE = 3043,
+  IDM_TRANSPOSE = 3044,
 };
 
 // Status-bar fields: note count, note name, duration.
