@@ -34,6 +34,8 @@ CRingToneDialog::CRingToneDialog(const QString& text, UserDialogs& dialogs, CApp
   edit_->setObjectName(QStringLiteral("edit1601"));
   edit_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   edit_->setMinimumSize(460, 120);
+  // Tab leaves the text for the options: a tune never holds a tab.
+  edit_->setTabChangesFocus(true);
   edit_->setPlaceholderText(QStringLiteral("Название:d=4,o=5,b=120:8e6,8d#6,8e6,..."));
   auto* label = new QLabel(QStringLiteral("&Текст мелодии:"), this);
   label->setBuddy(edit_);
@@ -67,7 +69,7 @@ CRingToneDialog::CRingToneDialog(const QString& text, UserDialogs& dialogs, CApp
   top->addStretch();
   top->addWidget(fromFile);
   auto* shift = new QHBoxLayout;
-  auto* shiftLabel = new QLabel(QStringLiteral("&Транспонировать на:"), this);
+  auto* shiftLabel = new QLabel(QStringLiteral("Транспонировать &на:"), this);
   shiftLabel->setBuddy(semitones_);
   shift->addWidget(shiftLabel);
   shift->addWidget(semitones_);

@@ -205,6 +205,81 @@ flow_play_to_the_end() {
   wait_exit
 }
 
+# menu_item WINDOW MENU_STEPS KEYSYM: opens the File menu by mouse, moves
+# MENU_STEPS menus to the right and picks the item whose mnemonic is KEYSYM
+# (a Cyrillic letter's key name, e.g. Cyrillic_te).
+menu_item() {
+  local main=$1 steps=$2 letter=$3 i
+  xdotool windowfocus --sync "$main" 2>/dev/null || xdotool windowfocus "$main"
+  xdotool mousemove --window "$main" 20 10 click 1
+  sleep 0.3
+  for ((i = 0; i < steps; i++)); do xdotool key Right; done
+  sleep 0.2
+  xdotool key "$letter"
+}
+
+# The note symbols of a melody file as nvtool prints them in JSON.
+json_notes() { "$bin/nvtool" info --json "$1" | sed 's/.*"notes": //; s/}$//'; }
+
+# saved_as MAIN FILE EXPECTED_NOTES: Ctrl+S, then FILE holds the note symbols.
+saved_as() {
+  keys "$1" ctrl+s
+  until_true "$2 does not hold $3 but $(json_notes "$2")" test "$(json_notes "$2")" = "$3"
+}
+
+flow_ring_tone_text() {
+  note "Notara: a tune copied and pasted, another typed in and fitted, transposed, undone, exported as text"
+  local d="$work/ringtone"
+  mkdir -p "$d"
+  melody "$d/a.mel" 3
+  start root notara "$d/a.mel"
+  local main dialog
+  main=$(window "$notara - a.mel")
+  # Edit menu, "Копировать как текст мелодии": the clipboard offers it to the import.
+  menu_item "$main" 1 Cyrillic_ka
+  menu_item "$main" 0 Cyrillic_te
+  dialog=$(window "Импорт текста мелодии")
+  # The text is there; Tab leads to the semitones, 5 moves A4 up to D5.
+  keys "$dialog" Tab
+  type_text "$dialog" "5"
+  shot "notara-ringtone-import-pasted"
+  keys "$dialog" Return
+  gone "Импорт текста мелодии"
+  saved_as "$main" "$d/a.mel" "[[18, 4, 0], [18, 4, 0], [18, 4, 0]]"
+
+  # A tune above the bell's range, fitted: everything an octave down.
+  menu_item "$main" 0 Cyrillic_te
+  dialog=$(window "Импорт текста мелодии")
+  keys "$dialog" ctrl+a
+  type_text "$dialog" "Tune:d=8,o=6,b=120:e,d#,p,c,4b5"
+  keys "$dialog" Tab Tab space
+  shot "notara-ringtone-import-typed"
+  keys "$dialog" Return
+  gone "Импорт текста мелодии"
+  local imported="[[20, 3, 0], [19, 3, 0], [11, 3, 4], [16, 3, 0], [15, 2, 0]]"
+  saved_as "$main" "$d/a.mel" "$imported"
+  [ "$("$bin/nvtool" info --json "$d/a.mel" | sed 's/^{"name": "\([^"]*\)".*/\1/')" = Tune ] || fail "the tune's name was not taken"
+
+  menu_item "$main" 1 Cyrillic_te
+  dialog=$(window "Транспонирование мелодии")
+  keys "$dialog" minus 5
+  shot "notara-transpose"
+  keys "$dialog" Return
+  gone "Транспонирование мелодии"
+  saved_as "$main" "$d/a.mel" "[[15, 3, 0], [14, 3, 0], [11, 3, 4], [11, 3, 0], [10, 2, 0]]"
+  keys "$main" ctrl+z
+  saved_as "$main" "$d/a.mel" "$imported"
+  shot "notara-after-ring-tone-undo"
+
+  menu_item "$main" 0 Cyrillic_ie
+  choose_file "$(other_window "$notara - a.mel")" "$d/out.rtttl"
+  until_true "the export wrote no out.rtttl" test -s "$d/out.rtttl"
+  "$bin/nvtool" export "$d/a.mel" --format rtttl -o "$d/tool.rtttl" >/dev/null || fail "nvtool export"
+  cmp -s "$d/out.rtttl" "$d/tool.rtttl" || fail "the export differs from nvtool's: $(cat "$d/out.rtttl")"
+  keys "$main" alt+x
+  wait_exit
+}
+
 # --- Set editor ---------------------------------------------------------
 
 flow_setora() {
@@ -238,7 +313,7 @@ flow_setora() {
 }
 
 flows=(flow_failed_open_keeps_the_document flow_pipe_at_start_up flow_failed_save_as_keeps_the_name
-       flow_saves_keep_the_users_files flow_keypad_zoom flow_play_to_the_end flow_setora)
+       flow_saves_keep_the_users_files flow_keypad_zoom flow_play_to_the_end flow_ring_tone_text flow_setora)
 if [ -n "${NV_XTEST_ONLY:-}" ]; then flows=("$NV_XTEST_ONLY"); fi
 for flow in "${flows[@]}"; do
   "$flow"
