@@ -174,3 +174,38 @@ TEST_F(RingToneCommandsTest, SetCreateTakesRingToneFilesAmongMelodies) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RingToneCommandsTest, InfoShowsATuneAsImportTakesIt) {
+  Write("bell.rtttl", kBell);
+  Write("Low.Txt", "t:d=16,o=4:c,32c");
+  struct Case {
+    std::vector<std::string> args;
+    std::string input;
+    int exitCode;
+    std::string out;  // a part of standard output
+    std::string err;  // a part of standard error
+  };
+  const Case cases[] = {
+      {{"--json", File("bell.rtttl")},
+       "",
+       0,
+       "{\"name\": \"Bell\", \"tempo\": 120, \"folded\": 1, \"notes\": [[20, 3, 0], [31, 3, 0], [11, 1, 4], [28, 2, 8]]}\n",
+       ""},
+      {{File("bell.rtttl")}, "", 0, "Name: Bell\nTempo: 120 beats per minute (not kept)\nFolded into G#3..D#6: 1\n", ""},
+      {{"--json", File("Low.Txt")}, "", 0, "\"notes\": [[4, 4, 0], [4, 4, 0]]", "line 1, column 14: thirty-second"},
+      {{"--json", "-"}, "::c5", 0, "\"tempo\": 63, \"folded\": 0, \"notes\": [[16, 2, 0]]", ""},
+      {{"-"}, "x:d=4:q", 1, "", "standard input: line 1, column 7: a note letter"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"info"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const ToolResult result = Run(args, c.input.empty() ? "/dev/null" : Write("stdin.txt", c.input));
+    EXPECT_EQ(c.exitCode, result.exitCode) << c.out << c.err << "\n" << result.err;
+    EXPECT_NE(std::string::npos, result.out.find(c.out)) << result.out;
+    EXPECT_NE(std::string::npos, result.err.find(c.err)) << result.err;
+  }
+}
+
+}  // namespace

@@ -7,6 +7,7 @@
 #include "MelodyFiles.h"
 #include "NoteText.h"
 #include "ProgressBar.h"
+#include "RingToneFiles.h"
 #include "ToolError.h"
 #include "common/CFileU.h"
 #include "common/StoFormat.h"
@@ -42,6 +43,22 @@ void PrintSet(const std::vector<MelodyData>& melodies, bool json) {
   }
 }
 
+// The tune as the import takes it without options: notes outside the range
+// folded by octaves, the tempo read but not kept.
+void PrintRingTone(const std::string& path, bool json) {
+  const RingTone tune = RingToneFiles::Load(path);
+  PitchRange::Placement placement;
+  const MelodyData melody = RingToneFiles::ToMelody(tune, path, 0, false, placement);
+  if (json) {
+    std::printf("{\"name\": %s, \"tempo\": %d, \"folded\": %zu, \"notes\": %s}\n", Json::Quote(melody.name).c_str(),
+                tune.beatsPerMinute, placement.folded, Json::Notes(melody.notes).c_str());
+    return;
+  }
+  std::printf("Name: %s\nTempo: %d beats per minute (not kept)\nFolded into G#3..D#6: %zu\nNote symbols: %zu\n%s",
+              nv::WideToUtf8(melody.name).c_str(), tune.beatsPerMinute, placement.folded, melody.notes.size(),
+              NoteText::List(melody.notes, "").c_str());
+}
+
 void PrintMidi(const std::vector<ChannelMelody>& melodies, bool json) {
   if (json) {
     std::printf("{\"melodies\": [");
@@ -69,7 +86,10 @@ std::string_view InfoCommand::Help() const {
          "size in note symbols (a melody of N symbols takes N + 1). A MIDI file (.mid,\n"
          ".kar): the channel melodies the MIDI reader finds, in its order, with their\n"
          "MIDI channel (0-15) and number of note symbols. Other names are recognised\n"
-         "by their contents. Note symbols are numbered from 0.\n"
+         "by their contents. Ring-tone text (.rtttl, .txt, - for standard input): the\n"
+         "tune as `nvtool import` takes it without options, with its tempo and the\n"
+         "number of notes folded by octaves into G#3..D#6. Note symbols are numbered\n"
+         "from 0.\n"
          "\n"
          "  --json   print one JSON object instead:\n"
          "             .mel  {\"name\": ..., \"notes\": [[pitch, duration, flags], ...]}\n"
@@ -96,6 +116,9 @@ int InfoCommand::Run(const std::vector<std::string>& args) {
       PrintMidi(melodies, json);
       break;
     }
+    case MelodyFiles::Kind::RingTone:
+      PrintRingTone(path, json);
+      break;
     case MelodyFiles::Kind::Unknown: {
       CFileU file;
       if (!file.Open(path, "rb")) throw ToolError::Failed(u"Ошибка при открытии файла " + nv::Utf8ToWide(path));

@@ -67,6 +67,7 @@ MelodyFiles::Kind MelodyFiles::KindOf(const std::string& path) {
   if (extension == ".mel") return Kind::Melody;
   if (extension == ".sto") return Kind::Set;
   if (extension == ".mid" || extension == ".kar") return Kind::Midi;
+  if (path == "-" || extension == ".rtttl" || extension == ".txt") return Kind::RingTone;
 
   CFileU file;
   if (!file.Open(path, "rb")) return Kind::Unknown;

@@ -13,10 +13,11 @@ class ProgressBar;
 
 class MelodyFiles {
  public:
-  enum class Kind { Melody, Set, Midi, Unknown };
+  enum class Kind { Melody, Set, Midi, RingTone, Unknown };
 
-  // By extension (.mel, .sto, .mid, .kar in any case); for any other name
-  // by the file's first bytes. Unknown when neither tells.
+  // By extension (.mel, .sto, .mid, .kar, and .rtttl or .txt for ring-tone
+  // text, in any case; "-" is ring-tone text on standard input); for any
+  // other name by the file's first bytes. Unknown when neither tells.
   static Kind KindOf(const std::string& path);
 
   static MelodyData LoadMelody(const std::string& path);
