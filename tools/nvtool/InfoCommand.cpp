@@ -86,10 +86,10 @@ std::string_view InfoCommand::Help() const {
          "size in note symbols (a melody of N symbols takes N + 1). A MIDI file (.mid,\n"
          ".kar): the channel melodies the MIDI reader finds, in its order, with their\n"
          "MIDI channel (0-15) and number of note symbols. Other names are recognised\n"
-         "by their contents. Ring-tone text (.rtttl, .txt, - for standard input): the\n"
-         "tune as `nvtool import` takes it without options, with its tempo and the\n"
-         "number of notes folded by octaves into G#3..D#6. Note symbols are numbered\n"
-         "from 0.\n"
+         "by their contents. Ring-tone text (.rtttl, - for standard input, and .txt\n"
+         "files that hold a tune): the tune as `nvtool import` takes it without\n"
+         "options, with its tempo and the number of notes folded by octaves into\n"
+         "G#3..D#6. Note symbols are numbered from 0.\n"
          "\n"
          "  --json   print one JSON object instead:\n"
          "             .mel  {\"name\": ..., \"notes\": [[pitch, duration, flags], ...]}\n"
@@ -122,7 +122,7 @@ int InfoCommand::Run(const std::vector<std::string>& args) {
     case MelodyFiles::Kind::Unknown: {
       CFileU file;
       if (!file.Open(path, "rb")) throw ToolError::Failed(u"Ошибка при открытии файла " + nv::Utf8ToWide(path));
-      throw ToolError::Failed(path + ": neither a melody, a melody set nor a MIDI file");
+      throw ToolError::Failed(path + ": neither a melody, a melody set, a MIDI file nor ring-tone text");
     }
   }
   return kExitOk;

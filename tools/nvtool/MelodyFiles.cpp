@@ -8,6 +8,7 @@
 #include "common/CFileU.h"
 #include "common/FileTexts.h"
 #include "common/MelFormat.h"
+#include "common/RingToneText.h"
 #include "common/StoFormat.h"
 #include "midi/MidiReader.h"
 #include "platform/CodePage.h"
@@ -67,10 +68,20 @@ MelodyFiles::Kind MelodyFiles::KindOf(const std::string& path) {
   if (extension == ".mel") return Kind::Melody;
   if (extension == ".sto") return Kind::Set;
   if (extension == ".mid" || extension == ".kar") return Kind::Midi;
-  if (path == "-" || extension == ".rtttl" || extension == ".txt") return Kind::RingTone;
+  if (path == "-" || extension == ".rtttl") return Kind::RingTone;
 
   CFileU file;
   if (!file.Open(path, "rb")) return Kind::Unknown;
+  if (extension == ".txt") {
+    // Any text may be called .txt: only a tune counts as ring-tone text.
+    std::string text(kLargestTextFile + 1, '\0');
+    text.resize(file.ReadSome(text.data(), text.size()));
+    RingTone tune;
+    RingToneIssue error;
+    std::vector<RingToneIssue> warnings;
+    const bool tuneRead = text.size() <= kLargestTextFile && RingToneText::Read(text, tune, error, warnings);
+    return tuneRead ? Kind::RingTone : Kind::Unknown;
+  }
   BYTE head[8] = {};
   const size_t got = file.ReadSome(head, sizeof head);
   if (got >= 4 && std::memcmp(head, "MThd", 4) == 0) return Kind::Midi;

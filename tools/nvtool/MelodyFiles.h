@@ -15,9 +15,13 @@ class MelodyFiles {
  public:
   enum class Kind { Melody, Set, Midi, RingTone, Unknown };
 
-  // By extension (.mel, .sto, .mid, .kar, and .rtttl or .txt for ring-tone
-  // text, in any case; "-" is ring-tone text on standard input); for any
-  // other name by the file's first bytes. Unknown when neither tells.
+  // The longest .txt file KindOf reads to tell a tune from other text.
+  static constexpr size_t kLargestTextFile = 1 << 20;
+
+  // By extension (.mel, .sto, .mid, .kar, .rtttl for ring-tone text, in any
+  // case; "-" is ring-tone text on standard input); a .txt file is ring-tone
+  // text when it reads as a tune (at most kLargestTextFile bytes); any other
+  // name by the file's first bytes. Unknown when neither tells.
   static Kind KindOf(const std::string& path);
 
   static MelodyData LoadMelody(const std::string& path);
