@@ -45,6 +45,7 @@ TEST_F(HelpViewerTest, EveryProgramsTopicOpensFromTheBuiltFile) {
       {"bell_about.html", "Программа звонок"},
       {"edstos_about.htm", "Редактор наборов мелодий"},
       {"edmel_import.htm", "Загрузка мелодии из MIDI файла"},
+      {"edmel_ringtone.htm", "Текст мелодии и транспонирование"},
   };
   for (const auto& t : topics) {
     CHelpWindowU* window = HtmlHelpU::DisplayTopic(owner_, Address(t.topic));
