@@ -14,6 +14,7 @@
 #include "NotaraCommands.h"
 #include "NotaraStrings.h"
 #include "UserDialogs.h"
+#include "WorkFolder.h"
 #include "common/CAppPathU.h"
 #include "common/CStringU.h"
 #include "common/RequestThread.h"
@@ -22,13 +23,6 @@ namespace {
 
 QString FromCString(const CStringU& text) {
   return QString::fromStdU16String(std::u16string(text.View()));
-}
-
-// The chosen file's folder becomes the work folder.
-void RememberFolder(CAppPathU& paths, const QString& file) {
-  QString folder = QFileInfo(file).absolutePath();
-  if (!folder.endsWith('/')) folder += '/';
-  paths.SetWorkDir(QFile::encodeName(folder).toStdString());
 }
 
 }  // namespace
@@ -51,7 +45,7 @@ bool CMidiCommands::Import() {
   request.initialDir = QString::fromStdString(paths_.WorkDir());
   const QString path = dialogs_.OpenFileName(&window_, request);
   if (path.isEmpty()) return false;
-  RememberFolder(paths_, path);
+  WorkFolder::Remember(paths_, path);
 
   {
     CImportProgressDialog progress(doc_.Thread(), dialogs_, path, &window_);
@@ -85,7 +79,7 @@ bool CMidiCommands::Export() {
   request.defaultSuffix = QStringLiteral("mid");
   const QString path = dialogs_.SaveFileName(&window_, request);
   if (path.isEmpty()) return false;
-  RememberFolder(paths_, path);
+  WorkFolder::Remember(paths_, path);
 
   CStringU error;
   const QByteArray encoded = QFile::encodeName(path);

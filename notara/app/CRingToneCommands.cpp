@@ -14,6 +14,7 @@
 #include "NotaraStrings.h"
 #include "RingToneImport.h"
 #include "UserDialogs.h"
+#include "WorkFolder.h"
 #include "common/CAppPathU.h"
 
 namespace {
@@ -81,9 +82,7 @@ bool CRingToneCommands::Export() {
   request.defaultSuffix = QStringLiteral("rtttl");
   const QString path = dialogs_.SaveFileName(&window_, request);
   if (path.isEmpty()) return false;
-  QString folder = QFileInfo(path).absolutePath();
-  if (!folder.endsWith('/')) folder += '/';
-  paths_.SetWorkDir(QFile::encodeName(folder).toStdString());
+  WorkFolder::Remember(paths_, path);
 
   RingToneExportResult result;
   const QByteArray encoded = QFile::encodeName(path);

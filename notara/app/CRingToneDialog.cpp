@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFile>
-#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -17,6 +16,7 @@
 #include "NotaraStrings.h"
 #include "RingToneImport.h"
 #include "UserDialogs.h"
+#include "WorkFolder.h"
 #include "common/CAppPathU.h"
 
 CRingToneDialog::CRingToneDialog(const QString& text, UserDialogs& dialogs, CAppPathU& paths, QWidget* parent)
@@ -141,9 +141,7 @@ bool CRingToneDialog::LoadFromFile() {
   request.initialDir = QString::fromStdString(paths_.WorkDir());
   const QString path = dialogs_.OpenFileName(this, request);
   if (path.isEmpty()) return false;
-  QString folder = QFileInfo(path).absolutePath();
-  if (!folder.endsWith('/')) folder += '/';
-  paths_.SetWorkDir(QFile::encodeName(folder).toStdString());
+  WorkFolder::Remember(paths_, path);
 
   std::string text;
   std::u16string error;
