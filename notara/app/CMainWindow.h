@@ -11,8 +11,8 @@
 #include <memory>
 
 #include "CCommandStatesU.h"
-#include "platform/Types.h"
 #include "MelodyDocClient.h"
+#include "platform/Types.h"
 
 class CAppPathU;
 class CAppSetting;

@@ -1,11 +1,11 @@
 #include "CMelodyDoc.h"
 
 #include "common/CFileU.h"
+#include "common/CSaveFileU.h"
 #include "common/FileTexts.h"
 #include "common/MelFormat.h"
 #include "common/MelodyValues.h"
 #include "common/RingToneText.h"
-#include "common/CSaveFileU.h"
 #include "common/ToneSample.h"
 #include "midi/MidiWriter.h"
 #include "platform/CodePage.h"

@@ -24,8 +24,7 @@ class CWholeMelodyEdits {
   // becomes current). prepared tells what was read. Returns 1 when the
   // melody holds the tune; 0 when the text is no tune, the melody plays or
   // cannot be read or written (the melody is then as it was).
-  LONG ImportRingTone(std::string_view text, int semitones, bool fit, bool insert,
-                      RingToneImport::Prepared& prepared);
+  LONG ImportRingTone(std::string_view text, int semitones, bool fit, bool insert, RingToneImport::Prepared& prepared);
 
   // Moves every note (rests keep their pitch) by semitones, with fit by the
   // octaves that keep the most notes inside the range; notes still outside

@@ -33,7 +33,9 @@ class MelodyDocClient : public nv::RequestClient {
   bool ExportRingTone(const char* path, RingToneExportResult& result) const {
     return Exchange(DOCM_RING_EXPORT, result, path) != 0;
   }
-  bool Transpose(const TransposeBlock& block, LONG& folded) const { return Exchange(DOCM_TRANSPOSE, folded, &block) != 0; }
+  bool Transpose(const TransposeBlock& block, LONG& folded) const {
+    return Exchange(DOCM_TRANSPOSE, folded, &block) != 0;
+  }
   bool IsModified() const { return Call(DOCM_IS_MODIFIED) != 0; }
   // The document's UTF-8 path, or its new name; empty on failure.
   std::string Path() const;

@@ -97,11 +97,10 @@ std::u16string RingToneImport::Describe(const RingToneIssue& issue) {
 std::u16string RingToneImport::Summary(const Prepared& prepared) {
   if (!prepared.ok) return u"Ошибка: " + Describe(prepared.error);
   const size_t rests = prepared.rests;
-  std::u16string line = u"Нот: " + Number(static_cast<long long>(prepared.melody.notes.size() - rests)) +
-                        u", пауз: " + Number(static_cast<long long>(rests));
+  std::u16string line = u"Нот: " + Number(static_cast<long long>(prepared.melody.notes.size() - rests)) + u", пауз: " +
+                        Number(static_cast<long long>(rests));
   if (prepared.shift != 0) {
-    line += u"; сдвиг на " + std::u16string(prepared.shift > 0 ? u"+" : u"") + Number(prepared.shift) +
-            u" полутонов";
+    line += u"; сдвиг на " + std::u16string(prepared.shift > 0 ? u"+" : u"") + Number(prepared.shift) + u" полутонов";
   }
   if (prepared.folded > 0) line += u"; перенесено по октавам: " + Number(static_cast<long long>(prepared.folded));
   for (const RingToneIssue& warning : prepared.warnings) line += u"\n" + Describe(warning);
