@@ -106,9 +106,9 @@ flow_failed_save_as_keeps_the_name() {
   main=$(window "$notara - a.mel")
   keys "$main" Insert  # a change, so the saves below have something to write
   # File menu by mouse, then its fourth item, "Сохранить как...".
-  xdotool mousemove --window "$main" 20 10 click 1
+  xdo mousemove --window "$main" 20 10 click 1
   sleep 0.3
-  xdotool key Down Down Down Down Return
+  xdo key Down Down Down Down Return
   choose_file "$(other_window "$notara - a.mel")" "$d/locked/c.mel"
   keys "$(window "$notara")" Return
   gone "$notara"
