@@ -21,6 +21,7 @@
 #include "CWaitCursorU.h"
 #include "CZoomDialog.h"
 #include "MenuTableU.h"
+#include "MusicFont.h"
 #include "DocMessages.h"
 #include "NameFont.h"
 #include "NotaraCommands.h"
@@ -210,7 +211,9 @@ bool CMainWindow::CreateView() {
 
 void CMainWindow::ShowAsPlaced() {
   // The document has made its sample by now, so a silent fallback is known.
-  if (const QString notice = SoundNotice::Text(); !notice.isEmpty()) statusBar_->SetHelpText(notice);
+  QStringList notices{SoundNotice::Text(), MusicFont::Notice()};
+  notices.removeAll(QString());
+  if (!notices.isEmpty()) statusBar_->SetHelpText(notices.join(QStringLiteral("; ")));
   const WindowPlacement placement = settings_.Placement();
   if (placement.maximized != 0) {
     showMaximized();
