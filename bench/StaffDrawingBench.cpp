@@ -93,7 +93,8 @@ Scene& TheScene(const benchmark::State& state) {
   static std::map<std::pair<int64_t, int64_t>, std::unique_ptr<Scene>> scenes;
   const auto key = std::make_pair(state.range(0), state.range(1));
   auto& scene = scenes[key];
-  if (!scene) scene = std::make_unique<Scene>(static_cast<int>(key.first), key.second != 0 ? MusicFont::Installed() : nullptr);
+  if (!scene)
+    scene = std::make_unique<Scene>(static_cast<int>(key.first), key.second != 0 ? MusicFont::Installed() : nullptr);
   return *scene;
 }
 

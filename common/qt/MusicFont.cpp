@@ -15,9 +15,8 @@
 namespace {
 
 constexpr const char* kGlyphNames[MusicFont::kGlyphCount] = {
-    "noteheads.s0", "noteheads.s1", "noteheads.s2", "flags.u3",          "flags.u4",
-    "flags.d3",     "flags.d4",     "rests.0",      "rests.1",           "rests.2",
-    "rests.3",      "rests.4",      "accidentals.sharp", "dots.dot",     "clefs.G",
+    "noteheads.s0", "noteheads.s1", "noteheads.s2", "flags.u3", "flags.u4",          "flags.d3", "flags.d4", "rests.0",
+    "rests.1",      "rests.2",      "rests.3",      "rests.4",  "accidentals.sharp", "dots.dot", "clefs.G",
 };
 
 constexpr const char* kFontFolder = "/usr/share/lilypond";
@@ -92,7 +91,7 @@ QPainterPath ReadGlyph(FT_Face face, const char* name, double unit) {
   sink.path.closeSubpath();
   // FreeType's fill rule for an outline: even-odd only when it says so.
   sink.path.setFillRule((face->glyph->outline.flags & FT_OUTLINE_EVEN_ODD_FILL) != 0 ? Qt::OddEvenFill
-                                                                                      : Qt::WindingFill);
+                                                                                     : Qt::WindingFill);
   return sink.path;
 }
 

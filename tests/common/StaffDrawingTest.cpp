@@ -258,8 +258,8 @@ TEST(QtDrawSurfaceTest, ImageListsOfAPixelRatioCoverTheirCellInPixels) {
   ASSERT_EQ(list.Add(pixels), 0);
   struct Case {
     int imageRatio;
-    QSize inked;    // device pixels the picture covers
-    int marked;     // device pixels the marked picture pixel covers
+    QSize inked;  // device pixels the picture covers
+    int marked;   // device pixels the marked picture pixel covers
   } cases[] = {{2, QSize(4, 4), 1}, {1, QSize(2, 2), 0}, {3, QSize(6, 6), 1}};
   for (const Case& c : cases) {
     QImage image = Blank(8 * c.imageRatio, 8 * c.imageRatio);
