@@ -215,6 +215,10 @@ void MusicGlyphs::PaintNote(QPainter& painter, int duration, bool stemDown) cons
 }
 
 void MusicGlyphs::PaintRest(QPainter& painter, int duration) const {
+  if (font_ != nullptr) {
+    PaintFontRest(painter, duration);
+    return;
+  }
   const QBrush ink = painter.brush();
   const double a = a_;
   // The rest cell starts R(13) above the second staff line from the top and
@@ -222,10 +226,6 @@ void MusicGlyphs::PaintRest(QPainter& painter, int duration) const {
   const double middleLine = R(13) + a + 0.5;  // centre of the middle line
   const double cx = R(21) - R(12) + headCx_ - 0.1 * a;
   const QPointF o(cx, middleLine);
-  if (font_ != nullptr) {
-    PaintFontRest(painter, duration);
-    return;
-  }
 
   switch (duration) {
     case 0:  // hangs from the fourth line
@@ -407,6 +407,8 @@ void MusicGlyphs::PaintFontNote(QPainter& painter, int duration, bool stemDown) 
   const QPointF root(stemLeft + stemWidth, stemDown ? height : 0.0);
   const double roomX = width - 0.3 - root.x();
   const double roomY = stemDown ? height - (headY + headHalfH_) : headY - headHalfH_;
+  // At the smallest zooms there may be no room at all: no flag then.
+  if (roomX <= 0 || roomY <= 0) return;
   const double sx = std::min(a, roomX / box.right());
   const double sy = std::min(a, roomY / box.height());
   FillGlyph(painter, flag, root, sx, sy);

@@ -289,23 +289,30 @@ TEST(QtDrawSurfaceTest, ImageListsOfAPixelRatioCoverTheirCellInPixels) {
 TEST(QtGlyphImageListTest, FontGlyphsReplaceOursCellForCellAndScaleWithTheRatio) {
   const MusicFont* music = TestFont();
   if (music == nullptr) GTEST_SKIP() << "no music font installed";
-  for (int ratio : {1, 2}) {
-    const QtGlyphImageList ours(QtGlyphImageList::Kind::Notes, RGB(0, 128, 255), 100, ratio);
-    const QtGlyphImageList engraved(QtGlyphImageList::Kind::Notes, RGB(0, 128, 255), 100, ratio, music);
-    const QtGlyphImageList clef(QtGlyphImageList::Kind::Staff, RGB(0, 128, 255), 100, ratio, music);
-    EXPECT_EQ(engraved.GetIconSize().cx, 21 * ratio);
-    EXPECT_EQ(engraved.GetIconSize().cy, 31 * ratio);
-    EXPECT_EQ(clef.GetIconSize().cy, 69 * ratio);
-    EXPECT_EQ(engraved.PixelRatio(), ratio);
-    const size_t cells = static_cast<size_t>(21 * 31 * ratio * ratio);
+  struct Case {
+    LONG scale;
+    int ratio;
+    SIZE note;  // the note cell in pixels
+    LONG staffHeight;
+  } cases[] = {{100, 1, {21, 31}, 69}, {100, 2, {21, 31}, 69}, {150, 2, {31, 46}, 103}, {30, 1, {6, 9}, 21}};
+  for (const Case& c : cases) {
+    const QtGlyphImageList ours(QtGlyphImageList::Kind::Notes, RGB(0, 128, 255), c.scale, c.ratio);
+    const QtGlyphImageList engraved(QtGlyphImageList::Kind::Notes, RGB(0, 128, 255), c.scale, c.ratio, music);
+    const QtGlyphImageList clef(QtGlyphImageList::Kind::Staff, RGB(0, 128, 255), c.scale, c.ratio, music);
+    EXPECT_EQ(engraved.GetIconSize().cx, c.note.cx * c.ratio) << c.scale;
+    EXPECT_EQ(engraved.GetIconSize().cy, c.note.cy * c.ratio) << c.scale;
+    EXPECT_EQ(clef.GetIconSize().cy, c.staffHeight * c.ratio) << c.scale;
+    EXPECT_EQ(engraved.PixelRatio(), c.ratio);
+    const size_t cells = static_cast<size_t>(c.note.cx * c.note.cy * c.ratio * c.ratio);
     for (int i = 0; i < engraved.GetImageCount(); ++i) {
       const std::vector<uint32_t> a(ours.Bits(i), ours.Bits(i) + cells);
       const std::vector<uint32_t> b(engraved.Bits(i), engraved.Bits(i) + cells);
-      EXPECT_NE(a, b) << "glyph " << i << " at ratio " << ratio;
-      // Every glyph has ink, and it lies on the cell's picture, not beyond a
-      // margin of clear pixels that would show a misplaced shape.
-      const auto inked = std::count_if(b.begin(), b.end(), [](uint32_t p) { return qAlpha(p) == 255; });
-      EXPECT_GT(inked, 4 * ratio * ratio) << "glyph " << i << " at ratio " << ratio;
+      EXPECT_NE(a, b) << "glyph " << i << " at " << c.scale << ", ratio " << c.ratio;
+      // Every glyph has ink in the ink's colour, and leaves a good part of
+      // its cell clear: a misplaced or flipped shape would do neither.
+      const auto inked = std::count_if(b.begin(), b.end(), [](uint32_t p) { return qAlpha(p) > 0; });
+      EXPECT_GE(inked, 2) << "glyph " << i << " at " << c.scale << ", ratio " << c.ratio;
+      EXPECT_EQ(std::count_if(b.begin(), b.end(), [](uint32_t p) { return qRed(p) != 0; }), 0) << "glyph " << i;
       EXPECT_GT(std::count(b.begin(), b.end(), 0u), static_cast<long>(cells / 3)) << "glyph " << i;
     }
   }
