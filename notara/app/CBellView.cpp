@@ -76,7 +76,8 @@ LONG CBellView::LineStepV() const {
 }
 
 double CBellView::PixelRatio() const {
-  return pixelRatio_ > 0 ? pixelRatio_ : viewport()->devicePixelRatioF();
+  // Below one device pixel per pixel the glyphs are drawn at one, as image lists are.
+  return std::max(1.0, pixelRatio_ > 0 ? pixelRatio_ : viewport()->devicePixelRatioF());
 }
 
 bool CBellView::BuildImages() {

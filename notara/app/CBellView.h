@@ -50,8 +50,8 @@ class CBellView : public CViewU {
   // pixel ratio, from the music font when it is installed. Returns false
   // (keeping the previous lists) when one cannot be made whole.
   bool BuildImages();
-  // Device pixels per pixel the view draws with: the one set, else the
-  // screen's. Lengths, hit tests and scrolling stay in pixels.
+  // Device pixels per pixel the view draws with, 1 or more: the one set,
+  // else the screen's. Lengths, hit tests and scrolling stay in pixels.
   double PixelRatio() const;
   // Draws with ratio from now on (off-screen pictures); 0 follows the screen
   // again. Call BuildImages afterwards.
