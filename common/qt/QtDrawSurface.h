@@ -4,6 +4,12 @@
 // smoothing, the end pixel of a line left out, text anchored by the text
 // alignment. Fonts are QtDrawFont; any image list can be drawn.
 //
+// An image with a device pixel ratio above 1 (a screen of two device pixels
+// per pixel, say) is drawn in its logical pixels: coordinates, lengths and
+// pen widths stay as at ratio 1 and come out ratio times as many device
+// pixels; text is drawn at the device resolution and image lists of the same
+// pixel ratio one picture pixel per device pixel.
+//
 //   QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
 //   QtDrawSurface surface(&image);      // paints until destroyed
 //   surface.FillRect(&all, background);

@@ -16,15 +16,16 @@
 #include "CDocumentFlows.h"
 #include "CNameDialog.h"
 #include "CStatusBarU.h"
-#include "SoundNotice.h"
 #include "CToolBarU.h"
 #include "CWaitCursorU.h"
 #include "CZoomDialog.h"
-#include "MenuTableU.h"
 #include "DocMessages.h"
+#include "MenuTableU.h"
+#include "MusicFont.h"
 #include "NameFont.h"
 #include "NotaraCommands.h"
 #include "NotaraStrings.h"
+#include "SoundNotice.h"
 #include "UserDialogs.h"
 #include "common/CStringU.h"
 #include "common/RequestThread.h"
@@ -210,7 +211,9 @@ bool CMainWindow::CreateView() {
 
 void CMainWindow::ShowAsPlaced() {
   // The document has made its sample by now, so a silent fallback is known.
-  if (const QString notice = SoundNotice::Text(); !notice.isEmpty()) statusBar_->SetHelpText(notice);
+  QStringList notices{SoundNotice::Text(), MusicFont::Notice()};
+  notices.removeAll(QString());
+  if (!notices.isEmpty()) statusBar_->SetHelpText(notices.join(QStringLiteral("; ")));
   const WindowPlacement placement = settings_.Placement();
   if (placement.maximized != 0) {
     showMaximized();
