@@ -9,6 +9,7 @@ packages=(
   libasound2-dev alsa-utils
   qt6-base-dev qt6-svg-dev libgl-dev fonts-liberation2 qt6-translations-l10n
   xvfb xauth xdotool imagemagick x11-utils
+  librsvg2-bin poppler-utils
   python3-mido
   fp-utils libchm-dev
   lintian appstream desktop-file-utils man-db

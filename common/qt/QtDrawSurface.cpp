@@ -7,7 +7,7 @@
 
 #include "QtDrawFont.h"
 
-QtDrawSurface::QtDrawSurface(QImage* image) {
+QtDrawSurface::QtDrawSurface(QImage* image) : painter_(ownPainter_) {
   if (image != nullptr && !image->isNull()) painter_.begin(image);
   if (painter_.isActive()) {
     painter_.setRenderHint(QPainter::Antialiasing, false);
@@ -16,8 +16,21 @@ QtDrawSurface::QtDrawSurface(QImage* image) {
   }
 }
 
+QtDrawSurface::QtDrawSurface(QPainter& painter) : painter_(painter), borrowed_(painter.isActive()) {
+  if (borrowed_) {
+    painter_.save();
+    painter_.setRenderHint(QPainter::Antialiasing, false);
+    painter_.setRenderHint(QPainter::TextAntialiasing, true);
+    painter_.setFont(defaultFont_);
+  }
+}
+
 QtDrawSurface::~QtDrawSurface() {
-  if (painter_.isActive()) painter_.end();
+  if (borrowed_) {
+    if (painter_.isActive()) painter_.restore();
+  } else if (painter_.isActive()) {
+    painter_.end();
+  }
 }
 
 QColor QtDrawSurface::ToQColor(COLORREF colour) {

@@ -16,6 +16,7 @@
 #include "MelodyDocClient.h"
 
 class CAppSetting;
+class QPainter;
 class ImageList;
 class QtMessageTarget;
 namespace nv {
@@ -81,6 +82,9 @@ class CBellView : public CViewU {
   // Draws the document area into image (its size) as the screen shows it:
   // background then the melody. false when the document thread failed.
   bool DrawArea(const QRect& area, QImage& image);
+  // The same onto painter, active on any device: area's top-left corner
+  // lands on the painter's origin, the background filling area's size.
+  bool DrawArea(const QRect& area, QPainter& painter);
 
   // Watches the melody until it has stopped playing, then signals
   // StatesChanged once more. The melody posts its last progress message just
