@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "CBellView.h"
+#include "QtDrawSurface.h"
 #include "common/RequestThread.h"
 
 StaffPaper::StaffPaper(nv::RequestThread& doc, const CAppSetting& settings, ULONG zoom) : doc_(doc) {
@@ -54,14 +55,16 @@ int StaffPaper::PaintPages(QPagedPaintDevice& device) {
   if (!painter.begin(&device)) return 0;
   const int width = Extent().width();
   int painted = 0;
+  const QColor background = QtDrawSurface::ToQColor(settings_.GetColours()[kBackgroundColour]);
   for (const StaffPage& page : plan.pages) {
     if (painted > 0 && !device.newPage()) break;
-    const QRect band(0, page.top, width, page.bottom - page.top);
     painter.save();
     painter.scale(plan.scale, plan.scale);
-    // A glyph reaching across the cut belongs to the neighbouring page.
-    painter.setClipRect(QRect(QPoint(0, 0), band.size()));
-    const bool drawn = view_->DrawArea(band, painter);
+    painter.fillRect(QRect(0, 0, width, page.bottom - page.top), background);
+    // Symbols of the page's rows overhang the area asked for; the painter
+    // is left unclipped so they come out whole.
+    painter.translate(0, page.drawTop - page.top);
+    const bool drawn = view_->DrawArea(QRect(0, page.drawTop, width, page.drawBottom - page.drawTop), painter);
     painter.restore();
     if (!drawn) break;
     ++painted;

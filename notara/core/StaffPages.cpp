@@ -4,19 +4,36 @@
 
 namespace {
 
-// A page taking rows first..last: from the band top of first (the drawing's
-// top for the first row, so the title comes along) to the band bottom of
-// last (the drawing's bottom for the last row, so the end mark comes along).
+// Line steps from a row's top line to the top and the bottom of its ink.
+constexpr LONG kInkAbove = 4;
+constexpr LONG kInkBelow = 8;
+// Line steps from the top line to the area's top and bottom edges: the
+// lowest symbols of the row above end their widened cells before one step
+// below this row's top line; the highest of the row below start theirs more
+// than three steps below this row's top line.
+constexpr LONG kDrawBelowTop = 1;
+constexpr LONG kDrawAboveNext = 3;
+
+// A page taking rows first..last. The first page starts at the drawing's
+// top, so the title comes along; the last ends at its bottom, so the end
+// mark does.
 StaffPage PageOf(const StaffSheet& sheet, LONG first, LONG last) {
-  const LONG top = first == 0 ? 0 : StaffPages::RowTop(sheet, first);
-  const LONG bottom = last == sheet.rows - 1 ? sheet.height : StaffPages::RowTop(sheet, last + 1);
-  return StaffPage{top, bottom, first, last - first + 1};
+  const LONG a = sheet.lineStep;
+  StaffPage page;
+  page.firstRow = first;
+  page.rowCount = last - first + 1;
+  page.top = first == 0 ? 0 : StaffPages::TopLine(sheet, first) - kInkAbove * a;
+  page.drawTop = first == 0 ? 0 : StaffPages::TopLine(sheet, first) + kDrawBelowTop * a;
+  const bool end = last == sheet.rows - 1;
+  page.bottom = end ? sheet.height : StaffPages::TopLine(sheet, last) + kInkBelow * a;
+  page.drawBottom = end ? sheet.height : StaffPages::TopLine(sheet, last) + kDrawAboveNext * a;
+  return page;
 }
 
 }  // namespace
 
-LONG StaffPages::RowTop(const StaffSheet& sheet, LONG row) {
-  return sheet.titleHeight + (10 * row + 5) * sheet.lineStep;
+LONG StaffPages::TopLine(const StaffSheet& sheet, LONG row) {
+  return sheet.titleHeight + (10 * row + 8) * sheet.lineStep;
 }
 
 StaffPagination StaffPages::Paginate(const StaffSheet& sheet, double pageWidth, double pageHeight) {
@@ -25,9 +42,9 @@ StaffPagination StaffPages::Paginate(const StaffSheet& sheet, double pageWidth, 
       !(pageHeight > 0)) {
     return result;
   }
-  // Counted in 64 bits: the rows' bands must lie inside the drawing.
-  const long long rowsEnd = sheet.titleHeight + (10LL * sheet.rows + 5) * sheet.lineStep;
-  if (rowsEnd > sheet.height) return result;
+  // Counted in 64 bits: the last row's ink must lie inside the drawing.
+  const long long lastInk = sheet.titleHeight + (10LL * (sheet.rows - 1) + 8 + kInkBelow) * sheet.lineStep;
+  if (lastInk > sheet.height) return result;
 
   // The tallest page that must fit: the first row with the title, or any
   // single row on its own (the last one reaches down to the drawing's end).
