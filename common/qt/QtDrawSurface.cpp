@@ -17,10 +17,10 @@ QtDrawSurface::QtDrawSurface(QImage* image) : painter_(ownPainter_) {
 }
 
 QtDrawSurface::QtDrawSurface(QPainter& painter) : painter_(painter), borrowed_(painter.isActive()) {
+  // The caller's render hints stay: on paper, smoothing keeps lines thinner
+  // than a device pixel visible.
   if (borrowed_) {
     painter_.save();
-    painter_.setRenderHint(QPainter::Antialiasing, false);
-    painter_.setRenderHint(QPainter::TextAntialiasing, true);
     painter_.setFont(defaultFont_);
   }
 }
@@ -152,6 +152,9 @@ BOOL QtDrawSurface::DrawImage(HIMAGELIST list, int index, int x, int y, UINT sty
   if ((style & ILD_TRANSPARENT) == 0 && list->GetBkColor() != CLR_NONE) {
     painter_.fillRect(QRect(x, y, size.cx, size.cy), ToQColor(list->GetBkColor()));
   }
-  painter_.drawImage(QPoint(x, y), picture);
+  // A borrowed painter may record rather than paint (a print preview keeps
+  // its pages as pictures and plays them later), so there the picture gets
+  // pixels of its own.
+  painter_.drawImage(QPoint(x, y), borrowed_ ? picture.copy() : picture);
   return TRUE;
 }

@@ -24,9 +24,9 @@ class QtDrawSurface : public DrawSurface {
   // surface is inactive and every drawing call returns FALSE.
   explicit QtDrawSurface(QImage* image);
   // Paints through painter, already active on any device (a printer, a PDF
-  // or SVG writer) and perhaps transformed; its state is saved here and
-  // restored at destruction. With an inactive painter the surface is
-  // inactive.
+  // or SVG writer, a preview's recorder) and perhaps transformed, with the
+  // painter's own render hints; its state is saved here and restored at
+  // destruction. With an inactive painter the surface is inactive.
   explicit QtDrawSurface(QPainter& painter);
   ~QtDrawSurface() override;
 

@@ -53,6 +53,9 @@ int StaffPaper::PaintPages(QPagedPaintDevice& device) {
   if (plan.pages.empty()) return 0;
   QPainter painter;
   if (!painter.begin(&device)) return 0;
+  // Staff lines one drawing pixel thick may come out thinner than a device
+  // pixel where a preview shows the page small: smoothed, they stay visible.
+  painter.setRenderHint(QPainter::Antialiasing, true);
   const int width = Extent().width();
   int painted = 0;
   const QColor background = QtDrawSurface::ToQColor(settings_.GetColours()[kBackgroundColour]);

@@ -18,6 +18,7 @@
 #include "CPrintCommands.h"
 #include "NotaraCommands.h"
 #include "NotaraTestSupport.h"
+#include "QtDrawSurface.h"
 
 namespace {
 
@@ -115,12 +116,12 @@ TEST_F(PrintTest, ThePreviewShowsThePagesOfTheMelody) {
   int shown = -1;
   dialogs_.exec = [&](QDialog& dialog) {
     if (qobject_cast<QPrintPreviewDialog*>(&dialog) == nullptr) return int{QDialog::Rejected};
-    dialog.resize(900, 700);
+    dialog.resize(1000, 560);
     dialog.show();
     if (!QTest::qWaitForWindowExposed(&dialog)) return int{QDialog::Rejected};
     auto* preview = dialog.findChild<QPrintPreviewWidget*>();
     if (preview == nullptr) return int{QDialog::Rejected};
-    preview->setViewMode(QPrintPreviewWidget::FacingPagesView);
+    preview->setViewMode(QPrintPreviewWidget::AllPagesView);
     preview->fitInView();
     QApplication::processEvents();
     shown = preview->pageCount();
@@ -134,6 +135,43 @@ TEST_F(PrintTest, ThePreviewShowsThePagesOfTheMelody) {
   app_->Window()->RunCommand(IDM_PRINT_PREVIEW);
   EXPECT_EQ(3, shown);
   EXPECT_TRUE(dialogs_.boxes.empty());
+}
+
+// The preview keeps its pages as recordings and plays them whenever it
+// repaints, long after the glyph lists they were drawn from are gone.
+TEST_F(PrintTest, ThePreviewKeepsGlyphsWhoseListsAreGone) {
+  QPrinter printer(QPrinter::HighResolution);
+  QPrintPreviewWidget preview(&printer);
+  QObject::connect(&preview, &QPrintPreviewWidget::paintRequested, [](QPrinter* target) {
+    QPainter painter(target);
+    painter.scale(25, 25);
+    ImageList list(64, 48);
+    // Transparent at the left, as glyphs are around their ink.
+    std::vector<uint32_t> pixels(64 * 48, 0xFF0000FFu);
+    for (size_t i = 0; i < pixels.size(); i += 64) std::fill_n(pixels.begin() + static_cast<long>(i), 16, 0u);
+    list.Add(std::move(pixels));
+    QtDrawSurface surface(painter);
+    surface.DrawImage(&list, 0, 1, 1, ILD_TRANSPARENT);
+  });
+  preview.resize(500, 700);
+  preview.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&preview));
+  preview.updatePreview();
+  // The freed pixels are taken over by pictures of another colour.
+  std::vector<std::vector<uint32_t>> others;
+  for (int i = 0; i < 16; ++i) others.emplace_back(64 * 48, 0xFFFF0000u);
+  const QImage shown = preview.grab().toImage();
+  int blue = 0;
+  int red = 0;
+  for (int y = 0; y < shown.height(); ++y) {
+    for (int x = 0; x < shown.width(); ++x) {
+      const QColor c = shown.pixelColor(x, y);
+      blue += c.blue() > 200 && c.red() < 60 && c.green() < 60 ? 1 : 0;
+      red += c.red() > 200 && c.blue() < 60 && c.green() < 60 ? 1 : 0;
+    }
+  }
+  EXPECT_GT(blue, 100);
+  EXPECT_EQ(0, red);
 }
 
 TEST_F(PrintTest, TheMenuOffersPrintingAfterTheExport) {
