@@ -12,8 +12,8 @@
 #include <memory>
 
 #include "CViewU.h"
-#include "platform/Types.h"
 #include "MelodyDocClient.h"
+#include "platform/Types.h"
 
 class CAppSetting;
 class QPainter;

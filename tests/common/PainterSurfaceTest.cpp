@@ -59,7 +59,8 @@ TEST(PainterSurfaceTest, DrawsAsOverAnImage) {
          s.LineTo(50, 30);
          s.LineTo(10, 20);
        }},
-      {"rectangles", [](DrawSurface& s, ImageList&) {
+      {"rectangles",
+       [](DrawSurface& s, ImageList&) {
          const RECT r{5, 5, 40, 20};
          s.FillRect(&r, RGB(0, 128, 0));
        }},

@@ -33,7 +33,10 @@ QApplication& App() {
 // A melody file of count quarter notes climbing through the range.
 void WriteMel(const std::string& path, int count) {
   std::ofstream out(path, std::ios::binary);
-  out.write("\x05" "EM2.0", 6);
+  out.write(
+      "\x05"
+      "EM2.0",
+      6);
   out.write(reinterpret_cast<const char*>(&count), 4);
   out.write("\x05Print", 6);
   out.write(reinterpret_cast<const char*>(&count), 4);
@@ -81,9 +84,7 @@ TEST_F(PrintTest, ThePrintDialogsPrinterGetsEveryPage) {
     bool accept;
     int pages;  // -1: nothing printed
   } cases[] = {
-      {1, true, 1},
-      {300, true, 3},
-      {300, false, -1},  // cancelled
+      {1, true, 1}, {300, true, 3}, {300, false, -1},  // cancelled
   };
   for (const Case& c : cases) {
     Start(c.notes);

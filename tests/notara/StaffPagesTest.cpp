@@ -65,8 +65,8 @@ TEST(StaffPagesTest, EveryRowOnceAndEveryPageInsideItsPaper) {
       for (double pageHeight : {50.0, 300.0, 1123.0, 5000.0}) {
         const StaffSheet sheet = Sheet(rows, lineStep, 678, 37);
         const StaffPagination plan = StaffPages::Paginate(sheet, 600, pageHeight);
-        const std::string where = std::to_string(lineStep) + "/" + std::to_string(rows) + "/" +
-                                  std::to_string(static_cast<int>(pageHeight));
+        const std::string where =
+            std::to_string(lineStep) + "/" + std::to_string(rows) + "/" + std::to_string(static_cast<int>(pageHeight));
         ASSERT_FALSE(plan.pages.empty()) << where;
         EXPECT_LE(plan.scale * sheet.width, 600 + 1e-9) << where;
         EXPECT_EQ(plan.pages.front().top, 0) << where;

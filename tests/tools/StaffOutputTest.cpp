@@ -93,11 +93,9 @@ TEST_F(StaffOutputTest, PdfHasA4PagesBrokenBetweenRowsInsideTheMargins) {
     const char* output;
     int pages;
   } cases[] = {
-      {0, "empty.pdf", 1},
-      {14, "two-rows.pdf", 1},
-      {108, "nine-rows.pdf", 1},
-      {120, "ten-rows.pdf", 2},  // the tenth row with the end mark goes on
-      {300, "long.PDF", 3},  // the extension in any case
+      {0, "empty.pdf", 1},       {14, "two-rows.pdf", 1},
+      {108, "nine-rows.pdf", 1}, {120, "ten-rows.pdf", 2},  // the tenth row with the end mark goes on
+      {300, "long.PDF", 3},                                 // the extension in any case
       {700, "longer.pdf", 6},
   };
   for (const Case& c : cases) {

@@ -48,7 +48,8 @@ QByteArray Png(StaffPaper& paper) {
   if (image.isNull() || !paper.PaintImage(image)) throw ToolError::Failed("the staff cannot be drawn");
   QByteArray png;
   QBuffer buffer(&png);
-  if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) throw ToolError::Failed("the PNG cannot be made");
+  if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
+    throw ToolError::Failed("the PNG cannot be made");
   return png;
 }
 
