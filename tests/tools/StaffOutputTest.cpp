@@ -121,7 +121,9 @@ TEST_F(StaffOutputTest, PdfHasA4PagesBrokenBetweenRowsInsideTheMargins) {
       ASSERT_TRUE(page.load(QString::fromStdString(dir_.path()) + "/" + name, "PNG"));
       EXPECT_EQ(248, page.width()) << name.toStdString();
       EXPECT_TRUE(EdgesBlank(page, 12)) << name.toStdString();
-      if (c.notes > 0) EXPECT_GT(RedPixels(page), 100) << name.toStdString();
+      if (c.notes > 0) {
+        EXPECT_GT(RedPixels(page), 100) << name.toStdString();
+      }
     }
   }
 }
