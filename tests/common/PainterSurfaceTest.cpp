@@ -13,20 +13,13 @@
 
 namespace {
 
-class QtApplication : public ::testing::Environment {
- public:
-  void SetUp() override {
-    static int argc = 1;
-    static char name[] = "painter_surface_test";
-    static char* argv[] = {name, nullptr};
-    app_ = std::make_unique<QGuiApplication>(argc, argv);
-  }
-  void TearDown() override { app_.reset(); }
-
- private:
-  std::unique_ptr<QGuiApplication> app_;
-};
-const auto* const kApplication = ::testing::AddGlobalTestEnvironment(new QtApplication);
+QGuiApplication& App() {
+  static int argc = 1;
+  static char name[] = "painter_surface_test";
+  static char* argv[] = {name, nullptr};
+  static QGuiApplication* app = new QGuiApplication(argc, argv);
+  return *app;
+}
 
 QImage Blank() {
   QImage image(60, 40, QImage::Format_ARGB32_Premultiplied);
@@ -46,6 +39,7 @@ std::unique_ptr<ImageList> Glyphs() {
 using Drawing = std::function<void(DrawSurface&, ImageList&)>;
 
 TEST(PainterSurfaceTest, DrawsAsOverAnImage) {
+  App();
   const QtDrawFont font(QFont(QStringLiteral("Liberation Sans"), 12));
   const struct {
     const char* what;
@@ -99,6 +93,7 @@ TEST(PainterSurfaceTest, DrawsAsOverAnImage) {
 }
 
 TEST(PainterSurfaceTest, HandsThePainterBackAsItCame) {
+  App();
   QImage image = Blank();
   QPainter painter(&image);
   const QPen pen(Qt::magenta, 7);
@@ -120,6 +115,7 @@ TEST(PainterSurfaceTest, HandsThePainterBackAsItCame) {
 }
 
 TEST(PainterSurfaceTest, AnInactivePainterDrawsNothing) {
+  App();
   QPainter painter;
   QtDrawSurface surface(painter);
   EXPECT_FALSE(surface.isActive());

@@ -11,7 +11,6 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QTest>
-#include <fstream>
 
 #include "CMainWindow.h"
 #include "CNotaraApp.h"
@@ -32,15 +31,9 @@ QApplication& App() {
 
 // A melody file of count quarter notes climbing through the range.
 void WriteMel(const std::string& path, int count) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(
-      "\x05"
-      "EM2.0",
-      6);
-  out.write(reinterpret_cast<const char*>(&count), 4);
-  out.write("\x05Print", 6);
-  out.write(reinterpret_cast<const char*>(&count), 4);
-  for (int i = 0; i < count; ++i) out << static_cast<char>(i % 32) << '\x02' << '\x00';
+  std::vector<notaratest::MelNote> notes;
+  for (int i = 0; i < count; ++i) notes.push_back({static_cast<BYTE>(i % 32), 2, 0});
+  notaratest::WriteMel(path, notes);
 }
 
 // pdfinfo's page count of path; -1 when it cannot tell.
