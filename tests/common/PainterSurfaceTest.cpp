@@ -114,17 +114,4 @@ TEST(PainterSurfaceTest, HandsThePainterBackAsItCame) {
   EXPECT_EQ(QTransform::fromTranslate(3, 4), painter.transform());
 }
 
-TEST(PainterSurfaceTest, AnInactivePainterDrawsNothing) {
-  App();
-  QPainter painter;
-  QtDrawSurface surface(painter);
-  EXPECT_FALSE(surface.isActive());
-  auto list = Glyphs();
-  const RECT r{0, 0, 5, 5};
-  EXPECT_FALSE(surface.FillRect(&r, 0));
-  EXPECT_FALSE(surface.LineTo(3, 3));
-  EXPECT_FALSE(surface.TextOut(0, 0, u"a", 1));
-  EXPECT_FALSE(surface.DrawImage(list.get(), 0, 0, 0, ILD_NORMAL));
-}
-
 }  // namespace

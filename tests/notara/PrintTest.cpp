@@ -168,16 +168,4 @@ TEST_F(PrintTest, ThePreviewKeepsGlyphsWhoseListsAreGone) {
   EXPECT_EQ(0, red);
 }
 
-TEST_F(PrintTest, TheMenuOffersPrintingAfterTheExport) {
-  Start(1);
-  QAction* print = app_->Window()->Action(IDM_PRINT);
-  QAction* preview = app_->Window()->Action(IDM_PRINT_PREVIEW);
-  ASSERT_NE(nullptr, print);
-  ASSERT_NE(nullptr, preview);
-  EXPECT_EQ(QString::fromUtf8("&Печать..."), print->text());
-  EXPECT_EQ(QString::fromUtf8("Предварительный прос&мотр..."), preview->text());
-  EXPECT_TRUE(print->isEnabled());
-  EXPECT_FALSE(print->statusTip().isEmpty());
-}
-
 }  // namespace
