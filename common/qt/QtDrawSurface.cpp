@@ -7,7 +7,7 @@
 
 #include "QtDrawFont.h"
 
-QtDrawSurface::QtDrawSurface(QImage* image) {
+QtDrawSurface::QtDrawSurface(QImage* image) : painter_(ownPainter_) {
   if (image != nullptr && !image->isNull()) painter_.begin(image);
   if (painter_.isActive()) {
     painter_.setRenderHint(QPainter::Antialiasing, false);
@@ -16,8 +16,21 @@ QtDrawSurface::QtDrawSurface(QImage* image) {
   }
 }
 
+QtDrawSurface::QtDrawSurface(QPainter& painter) : painter_(painter), borrowed_(painter.isActive()) {
+  // The caller's render hints stay: on paper, smoothing keeps lines thinner
+  // than a device pixel visible.
+  if (borrowed_) {
+    painter_.save();
+    painter_.setFont(defaultFont_);
+  }
+}
+
 QtDrawSurface::~QtDrawSurface() {
-  if (painter_.isActive()) painter_.end();
+  if (borrowed_) {
+    if (painter_.isActive()) painter_.restore();
+  } else if (painter_.isActive()) {
+    painter_.end();
+  }
 }
 
 QColor QtDrawSurface::ToQColor(COLORREF colour) {
@@ -144,6 +157,9 @@ BOOL QtDrawSurface::DrawImage(HIMAGELIST list, int index, int x, int y, UINT sty
   if ((style & ILD_TRANSPARENT) == 0 && list->GetBkColor() != CLR_NONE) {
     painter_.fillRect(QRectF(x, y, size.cx / ratio, size.cy / ratio), ToQColor(list->GetBkColor()));
   }
-  painter_.drawImage(QPoint(x, y), picture);
+  // A borrowed painter may record rather than paint (a print preview keeps
+  // its pages as pictures and plays them later), so there the picture gets
+  // pixels of its own.
+  painter_.drawImage(QPoint(x, y), borrowed_ ? picture.copy() : picture);
   return TRUE;
 }

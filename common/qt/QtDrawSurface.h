@@ -29,6 +29,11 @@ class QtDrawSurface : public DrawSurface {
   // unpainted by anything else meanwhile. With a null or empty image the
   // surface is inactive and every drawing call returns FALSE.
   explicit QtDrawSurface(QImage* image);
+  // Paints through painter, already active on any device (a printer, a PDF
+  // or SVG writer, a preview's recorder) and perhaps transformed, with the
+  // painter's own render hints; its state is saved here and restored at
+  // destruction. With an inactive painter the surface is inactive.
+  explicit QtDrawSurface(QPainter& painter);
   ~QtDrawSurface() override;
 
   bool isActive() const { return painter_.isActive(); }
@@ -52,7 +57,9 @@ class QtDrawSurface : public DrawSurface {
   const QFont& CurrentFont() const;
   QFontMetrics Metrics() const;
 
-  QPainter painter_;
+  QPainter ownPainter_;
+  QPainter& painter_;  // ownPainter_, or the caller's
+  bool borrowed_ = false;
   QFont defaultFont_;
   HFONT font_ = nullptr;
   UINT align_ = TA_LEFT | TA_TOP;

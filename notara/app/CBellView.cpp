@@ -184,6 +184,19 @@ bool CBellView::DrawArea(const QRect& area, QImage& image) {
   return doc_.Draw(block);
 }
 
+bool CBellView::DrawArea(const QRect& area, QPainter& painter) {
+  if (!painter.isActive()) return false;
+  const Colours colours = settings_.GetColours();
+  painter.fillRect(QRect(QPoint(0, 0), area.size()), ToQColor(colours[kBackgroundColour]));
+  if (!noteImages_ || !selectedImages_ || !staffImages_) return false;
+  QtDrawSurface surface(painter);
+  QtDrawFont font(NameFont());
+  const RECT rect{area.left(), area.top(), area.left() + area.width(), area.top() + area.height()};
+  const DrawBlock block{
+      &surface, staffImages_.get(), noteImages_.get(), selectedImages_.get(), colours.data(), &rect, &font, Zoom()};
+  return doc_.Draw(block);
+}
+
 void CBellView::paintEvent(QPaintEvent* event) {
   const QRect update = event->rect();
   if (update.isEmpty()) return;

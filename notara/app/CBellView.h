@@ -16,6 +16,7 @@
 #include "platform/Types.h"
 
 class CAppSetting;
+class QPainter;
 class ImageList;
 class QtMessageTarget;
 namespace nv {
@@ -88,6 +89,9 @@ class CBellView : public CViewU {
   // then the melody. The image is area's size times its device pixel ratio.
   // false when the document thread failed.
   bool DrawArea(const QRect& area, QImage& image);
+  // The same onto painter, active on any device: area's top-left corner
+  // lands on the painter's origin, the background filling area's size.
+  bool DrawArea(const QRect& area, QPainter& painter);
 
   // Watches the melody until it has stopped playing, then signals
   // StatesChanged once more. The melody posts its last progress message just

@@ -9,6 +9,7 @@
 #include "CDocumentFlows.h"
 #include "CMainWindow.h"
 #include "CMidiCommands.h"
+#include "CPrintCommands.h"
 #include "NotaraStrings.h"
 #include "UserDialogs.h"
 
@@ -46,7 +47,8 @@ bool CNotaraApp::Start(const QString& startupPath) {
   }
   settings_.Load();
   window_ = std::make_unique<CMainWindow>(doc_.Thread(), settings_, paths_, dialogs_);
-  new CMidiCommands(*window_, doc_.Thread(), paths_, dialogs_);  // owned by the window
+  new CMidiCommands(*window_, doc_.Thread(), paths_, dialogs_);      // owned by the window
+  new CPrintCommands(*window_, doc_.Thread(), settings_, dialogs_);  // owned by the window
 
   if (!doc_.Start()) {
     ShowStartFailure();

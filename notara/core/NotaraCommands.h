@@ -30,6 +30,9 @@ enum CommandId : int {
   IDM_SOUND_ON_EDIT = 3026,
   IDM_HELP = 3027,
   IDM_ABOUT = 3028,
+  // Printing the staff.
+  IDM_PRINT = 3040,
+  IDM_PRINT_PREVIEW = 3041,
 };
 
 // Status-bar fields: note count, note name, duration.

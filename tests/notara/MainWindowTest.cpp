@@ -43,22 +43,8 @@ QApplication& App() {
   return *app;
 }
 
-struct Note {
-  BYTE pitch, duration, flags;
-};
-
-void WriteMel(const std::string& path, const std::vector<Note>& notes) {
-  std::ofstream out(path, std::ios::binary);
-  const auto count = static_cast<int32_t>(notes.size());
-  out.write(
-      "\x05"
-      "EM2.0",
-      6);
-  out.write(reinterpret_cast<const char*>(&count), 4);
-  out.write("\x01m", 2);
-  out.write(reinterpret_cast<const char*>(&count), 4);
-  for (const Note& n : notes) out << n.pitch << n.duration << n.flags;
-}
+using Note = notaratest::MelNote;
+using notaratest::WriteMel;
 
 class MainWindowTest : public testing::Test {
  protected:
