@@ -129,6 +129,7 @@ set(CPACK_NV_LINTIAN_OVERRIDES ${NV_PACKAGING_DIR}/lintian-overrides)
 # The programs' icons are SVG files, drawn by Qt's SVG plugins.
 set(CPACK_NV_EXTRA_DEPENDS "libqt6svg6")
 # Arial in the melody editor resolves to a face with its metrics; Qt's own
-# dialogs speak Russian with the programs when Qt's translations are there.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2, qt6-translations-l10n")
+# dialogs speak Russian with the programs when Qt's translations are there;
+# the staff's glyphs come from the engraving font when it is installed.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2, qt6-translations-l10n, lilypond-fonts")
 include(CPack)

@@ -8,7 +8,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libasound2-dev alsa-utils
   qt6-base-dev qt6-svg-dev libgl-dev fonts-liberation2 qt6-translations-l10n
+  libfreetype-dev lilypond-fonts
   xvfb xauth xdotool imagemagick x11-utils
+  librsvg2-bin poppler-utils
   python3-mido
   fp-utils libchm-dev
   lintian appstream desktop-file-utils man-db

@@ -100,7 +100,7 @@ LONG MusicGlyphs::Scaled(LONG scale, LONG v) {
   return static_cast<LONG>(std::ceil(static_cast<double>(scale) * static_cast<double>(v) / 100.0 - 0.5));
 }
 
-MusicGlyphs::MusicGlyphs(LONG scale) : scale_(std::max<LONG>(scale, 1)) {
+MusicGlyphs::MusicGlyphs(LONG scale, const MusicFont* font) : scale_(std::max<LONG>(scale, 1)), font_(font) {
   a_ = std::max(1.0, R(9));
   headRx_ = 0.64 * a_;
   headRy_ = 0.5 * a_;
@@ -147,6 +147,10 @@ void MusicGlyphs::PaintStaffGlyph(QPainter& painter, int index) const {
 }
 
 void MusicGlyphs::PaintNote(QPainter& painter, int duration, bool stemDown) const {
+  if (font_ != nullptr) {
+    PaintFontNote(painter, duration, stemDown);
+    return;
+  }
   const QBrush ink = painter.brush();
   const double a = a_;
   const QPointF head(headCx_, stemDown ? headCyDown_ : headCyUp_);
@@ -211,6 +215,10 @@ void MusicGlyphs::PaintNote(QPainter& painter, int duration, bool stemDown) cons
 }
 
 void MusicGlyphs::PaintRest(QPainter& painter, int duration) const {
+  if (font_ != nullptr) {
+    PaintFontRest(painter, duration);
+    return;
+  }
   const QBrush ink = painter.brush();
   const double a = a_;
   // The rest cell starts R(13) above the second staff line from the top and
@@ -267,6 +275,10 @@ void MusicGlyphs::PaintSharp(QPainter& painter) const {
   const double cy = headCyUp_ - R(25) + R(13);
   const double headLeft = R(21) - R(4) + headCx_ - headHalfW_;
   const double cx = headLeft - 0.3 * a - 0.45 * a;
+  if (font_ != nullptr) {
+    FillCentred(painter, MusicFont::Glyph::Sharp, cx, cy);
+    return;
+  }
   const double stroke = std::max(1.0, 0.12 * a);
   painter.fillRect(QRectF(cx - 0.22 * a - stroke / 2, cy - 1.2 * a, stroke, 2.65 * a), ink);
   painter.fillRect(QRectF(cx + 0.22 * a - stroke / 2, cy - 1.45 * a, stroke, 2.65 * a), ink);
@@ -290,6 +302,10 @@ void MusicGlyphs::PaintDot(QPainter& painter) const {
   // above its centre so that a head on a line keeps its dot in the space.
   const double cx = headCx_ + headHalfW_ + 0.55 * a - R(4);
   const double cy = headCyUp_ - R(25) + R(13) - 0.25 * a;
+  if (font_ != nullptr) {
+    FillCentred(painter, MusicFont::Glyph::Dot, cx, cy);
+    return;
+  }
   const double r = std::max(0.8, 0.2 * a);
   QPainterPath dot;
   dot.addEllipse(QPointF(cx, cy), r, r);
@@ -301,6 +317,14 @@ void MusicGlyphs::PaintClef(QPainter& painter) const {
   // The staff cell's top is R(15) above the top line; the clef curls round
   // the second line from the bottom.
   const QPointF gLine(StaffCell().width() * 0.5, R(15) + 3 * a + 0.5);
+  if (font_ != nullptr) {
+    // The font's clef rises further above the top line than the cell
+    // allows; it is made as much smaller as it needs to fit.
+    const QRectF box = font_->Outline(MusicFont::Glyph::TrebleClef).boundingRect();
+    const double s = std::min(a, (gLine.y() - 0.5) / -box.top());
+    FillGlyph(painter, MusicFont::Glyph::TrebleClef, QPointF(gLine.x() - box.center().x() * s, gLine.y()), s, s);
+    return;
+  }
   BrushStroke s;
   s.MoveTo({0.28, -4.4}, 0.1);
   s.CubicTo({1.0, -3.95}, {0.95, -2.75}, {-0.1, -1.9}, 0.26);
@@ -329,4 +353,73 @@ void MusicGlyphs::PaintEndMark(QPainter& painter) const {
   const double left = std::round(StaffCell().width() * 0.3);
   painter.fillRect(QRectF(left, top, thin, height), ink);
   painter.fillRect(QRectF(left + thin + gap, top, thick, height), ink);
+}
+
+void MusicGlyphs::FillGlyph(QPainter& painter, MusicFont::Glyph glyph, QPointF origin, double sx, double sy) const {
+  QTransform t;
+  t.translate(origin.x(), origin.y());
+  t.scale(sx, sy);
+  painter.fillPath(t.map(font_->Outline(glyph)), painter.brush());
+}
+
+void MusicGlyphs::FillCentred(QPainter& painter, MusicFont::Glyph glyph, double x, double y) const {
+  const QRectF box = font_->Outline(glyph).boundingRect();
+  FillGlyph(painter, glyph, QPointF(x - box.center().x() * a_, y), a_, a_);
+}
+
+void MusicGlyphs::PaintFontNote(QPainter& painter, int duration, bool stemDown) const {
+  using Glyph = MusicFont::Glyph;
+  const double a = a_;
+  const double width = NoteCell().width();
+  const double height = NoteCell().height();
+  const Glyph headGlyph = duration == 0 ? Glyph::WholeHead : duration == 1 ? Glyph::HalfHead : Glyph::BlackHead;
+  const QRectF headBox = font_->Outline(headGlyph).boundingRect();
+  // The head is centred where our own head goes; a whole note's broader head
+  // is kept inside the cell.
+  const double halfWidth = headBox.width() * a / 2;
+  const double centreX = duration == 0 ? std::max(headCx_, halfWidth + 0.3) : headCx_;
+  const double headY = stemDown ? headCyDown_ : headCyUp_;
+  const double headLeft = centreX - halfWidth;
+  FillGlyph(painter, headGlyph, QPointF(headLeft - headBox.left() * a, headY), a, a);
+  if (duration == 0) return;
+
+  // The stem joins the head at its right side (up) or left side (down), on
+  // whole pixels so that it stays sharp.
+  const double stemWidth = std::max(1.0, std::round(0.13 * a));
+  double stemLeft, stemTop, stemBottom;
+  if (stemDown) {
+    stemLeft = std::round(headLeft);
+    stemTop = headY;
+    stemBottom = height;
+  } else {
+    stemLeft = std::round(headLeft + 2 * halfWidth) - stemWidth;
+    stemTop = 0;
+    stemBottom = headY;
+  }
+  painter.fillRect(QRectF(stemLeft, stemTop, stemWidth, stemBottom - stemTop), painter.brush());
+
+  if (duration < 3) return;
+  // The flag hangs from the stem's free end; it is narrowed to the room
+  // right of the stem and shortened to stop short of the head.
+  const Glyph flag = stemDown ? (duration == 3 ? Glyph::FlagDown8 : Glyph::FlagDown16)
+                              : (duration == 3 ? Glyph::FlagUp8 : Glyph::FlagUp16);
+  const QRectF box = font_->Outline(flag).boundingRect();
+  const QPointF root(stemLeft + stemWidth, stemDown ? height : 0.0);
+  const double roomX = width - 0.3 - root.x();
+  const double roomY = stemDown ? height - (headY + headHalfH_) : headY - headHalfH_;
+  // At the smallest zooms there may be no room at all: no flag then.
+  if (roomX <= 0 || roomY <= 0) return;
+  const double sx = std::min(a, roomX / box.right());
+  const double sy = std::min(a, roomY / box.height());
+  FillGlyph(painter, flag, root, sx, sy);
+}
+
+void MusicGlyphs::PaintFontRest(QPainter& painter, int duration) const {
+  using Glyph = MusicFont::Glyph;
+  const double middleLine = R(13) + a_ + 0.5;
+  const double cx = R(21) - R(12) + headCx_ - 0.1 * a_;
+  static constexpr Glyph kRests[] = {Glyph::WholeRest, Glyph::HalfRest, Glyph::QuarterRest, Glyph::EighthRest,
+                                     Glyph::SixteenthRest};
+  // A whole rest hangs from the fourth line, the others refer to the middle line.
+  FillCentred(painter, kRests[duration], cx, duration == 0 ? middleLine - a_ : middleLine);
 }

@@ -12,12 +12,17 @@
 // top, a stem-down head at the top, the clef's and bar's staff lines R(15)
 // below the top of the staff cell, and so on; the metrics below follow those
 // placements for every scale.
+//
+// Given a music font, notes, rests, the sharp, the dot and the clef take the
+// font's shapes instead, centred on the same points and scaled to the same
+// staff; a shape that would overrun its cell is narrowed or shortened to fit.
 #pragma once
 
 #include <QPainter>
 #include <QPainterPath>
 #include <QSize>
 
+#include "MusicFont.h"
 #include "platform/Types.h"
 
 class MusicGlyphs {
@@ -28,8 +33,9 @@ class MusicGlyphs {
   // ceil(scale * v / 100 - 0.5), as every length of the staff drawing.
   static LONG Scaled(LONG scale, LONG v);
 
-  // scale in percent; values below 1 are taken as 1.
-  explicit MusicGlyphs(LONG scale);
+  // scale in percent; values below 1 are taken as 1. font (may be null for
+  // our own drawings) must outlive the glyphs.
+  explicit MusicGlyphs(LONG scale, const MusicFont* font = nullptr);
 
   QSize NoteCell() const;
   QSize StaffCell() const;
@@ -49,7 +55,16 @@ class MusicGlyphs {
   void PaintClef(QPainter& painter) const;
   void PaintEndMark(QPainter& painter) const;
 
+  // The font's shapes, where the drawings above would go.
+  void PaintFontNote(QPainter& painter, int duration, bool stemDown) const;
+  void PaintFontRest(QPainter& painter, int duration) const;
+  // Fills glyph with its origin at origin, sx and sy pixels per staff space.
+  void FillGlyph(QPainter& painter, MusicFont::Glyph glyph, QPointF origin, double sx, double sy) const;
+  // Fills glyph centred horizontally on x with its origin's y at y, one staff space a_ pixels.
+  void FillCentred(QPainter& painter, MusicFont::Glyph glyph, double x, double y) const;
+
   LONG scale_;
+  const MusicFont* font_;
   double a_;       // staff line step in pixels
   double headRx_;  // note head radii before its tilt
   double headRy_;

@@ -7,7 +7,7 @@
 
 #include "QtDrawFont.h"
 
-QtDrawSurface::QtDrawSurface(QImage* image) {
+QtDrawSurface::QtDrawSurface(QImage* image) : painter_(ownPainter_) {
   if (image != nullptr && !image->isNull()) painter_.begin(image);
   if (painter_.isActive()) {
     painter_.setRenderHint(QPainter::Antialiasing, false);
@@ -16,8 +16,21 @@ QtDrawSurface::QtDrawSurface(QImage* image) {
   }
 }
 
+QtDrawSurface::QtDrawSurface(QPainter& painter) : painter_(painter), borrowed_(painter.isActive()) {
+  // The caller's render hints stay: on paper, smoothing keeps lines thinner
+  // than a device pixel visible.
+  if (borrowed_) {
+    painter_.save();
+    painter_.setFont(defaultFont_);
+  }
+}
+
 QtDrawSurface::~QtDrawSurface() {
-  if (painter_.isActive()) painter_.end();
+  if (borrowed_) {
+    if (painter_.isActive()) painter_.restore();
+  } else if (painter_.isActive()) {
+    painter_.end();
+  }
 }
 
 QColor QtDrawSurface::ToQColor(COLORREF colour) {
@@ -112,7 +125,10 @@ BOOL QtDrawSurface::LineTo(int x, int y) {
     const int top = from.y < y ? from.y : y + 1;
     painter_.fillRect(QRect(x - offset, top, width, std::abs(y - from.y)), colour);
   } else if (from.x != x || from.y != y) {
-    painter_.setPen(QPen(colour, width == 1 ? 0 : width));
+    // A one-pixel line is one surface pixel wide on an image of several
+    // device pixels per pixel too, as the straight ones are.
+    const bool cosmetic = width == 1 && painter_.device()->devicePixelRatio() == 1.0;
+    painter_.setPen(QPen(colour, cosmetic ? 0 : width));
     painter_.drawLine(QPoint(from.x, from.y), QPoint(x, y));
   }
   return TRUE;
@@ -134,11 +150,16 @@ BOOL QtDrawSurface::DrawImage(HIMAGELIST list, int index, int x, int y, UINT sty
   const SIZE size = list->GetIconSize();
   if (size.cx <= 0 || size.cy <= 0) return TRUE;
   // The list's pixels are wrapped, not copied: premultiplied 0xAARRGGBB words.
-  const QImage picture(reinterpret_cast<const uchar*>(bits), size.cx, size.cy, size.cx * 4,
-                       QImage::Format_ARGB32_Premultiplied);
+  QImage picture(reinterpret_cast<const uchar*>(bits), size.cx, size.cy, size.cx * 4,
+                 QImage::Format_ARGB32_Premultiplied);
+  const double ratio = list->PixelRatio();
+  if (ratio != 1.0) picture.setDevicePixelRatio(ratio);
   if ((style & ILD_TRANSPARENT) == 0 && list->GetBkColor() != CLR_NONE) {
-    painter_.fillRect(QRect(x, y, size.cx, size.cy), ToQColor(list->GetBkColor()));
+    painter_.fillRect(QRectF(x, y, size.cx / ratio, size.cy / ratio), ToQColor(list->GetBkColor()));
   }
-  painter_.drawImage(QPoint(x, y), picture);
+  // A borrowed painter may record rather than paint (a print preview keeps
+  // its pages as pictures and plays them later), so there the picture gets
+  // pixels of its own.
+  painter_.drawImage(QPoint(x, y), borrowed_ ? picture.copy() : picture);
   return TRUE;
 }

@@ -4,6 +4,12 @@
 // smoothing, the end pixel of a line left out, text anchored by the text
 // alignment. Fonts are QtDrawFont; any image list can be drawn.
 //
+// An image with a device pixel ratio above 1 (a screen of two device pixels
+// per pixel, say) is drawn in its logical pixels: coordinates, lengths and
+// pen widths stay as at ratio 1 and come out ratio times as many device
+// pixels; text is drawn at the device resolution and image lists of the same
+// pixel ratio one picture pixel per device pixel.
+//
 //   QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
 //   QtDrawSurface surface(&image);      // paints until destroyed
 //   surface.FillRect(&all, background);
@@ -23,6 +29,11 @@ class QtDrawSurface : public DrawSurface {
   // unpainted by anything else meanwhile. With a null or empty image the
   // surface is inactive and every drawing call returns FALSE.
   explicit QtDrawSurface(QImage* image);
+  // Paints through painter, already active on any device (a printer, a PDF
+  // or SVG writer, a preview's recorder) and perhaps transformed, with the
+  // painter's own render hints; its state is saved here and restored at
+  // destruction. With an inactive painter the surface is inactive.
+  explicit QtDrawSurface(QPainter& painter);
   ~QtDrawSurface() override;
 
   bool isActive() const { return painter_.isActive(); }
@@ -46,7 +57,9 @@ class QtDrawSurface : public DrawSurface {
   const QFont& CurrentFont() const;
   QFontMetrics Metrics() const;
 
-  QPainter painter_;
+  QPainter ownPainter_;
+  QPainter& painter_;  // ownPainter_, or the caller's
+  bool borrowed_ = false;
   QFont defaultFont_;
   HFONT font_ = nullptr;
   UINT align_ = TA_LEFT | TA_TOP;

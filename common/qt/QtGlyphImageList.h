@@ -8,17 +8,25 @@
 //
 // Notes: 17 pictures of R(21) by R(31) pixels (0..4 notes stem up, 5..9 stem
 // down, 10 sharp, 11..15 rests, 16 dot); staff: 2 pictures of R(35) by R(69)
-// (0 treble clef, 1 final double bar). Rebuild the lists when the zoom or a
-// colour changes; drawing only reads them, from any thread. Needs a
-// QGuiApplication.
+// (0 treble clef, 1 final double bar). Rebuild the lists when the zoom, a
+// colour or the screen's pixel ratio changes; drawing only reads them, from
+// any thread. Needs a QGuiApplication.
+//
+// For a screen of several device pixels per pixel the pictures are drawn
+// that many times larger (ratio 2: 42 by 62 pictures for a 21 by 31 cell) and
+// the list says so, so that a surface on an image of that ratio puts one
+// picture pixel on each device pixel.
 #pragma once
 
+#include "MusicFont.h"
 #include "platform/DrawSurface.h"
 
 class QtGlyphImageList : public ImageList {
  public:
   enum class Kind { Notes, Staff };
 
-  // scale in percent (values below 1 are taken as 1); ink as 0x00BBGGRR.
-  QtGlyphImageList(Kind kind, COLORREF ink, LONG scale);
+  // scale in percent (values below 1 are taken as 1); ink as 0x00BBGGRR;
+  // ratio device pixels per pixel (below 1 taken as 1); font null for our
+  // own glyph drawings, else it must outlive the construction.
+  QtGlyphImageList(Kind kind, COLORREF ink, LONG scale, double ratio = 1.0, const MusicFont* font = nullptr);
 };

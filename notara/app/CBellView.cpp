@@ -11,6 +11,7 @@
 
 #include "CAppSetting.h"
 #include "DocMessages.h"
+#include "MusicFont.h"
 #include "NameFont.h"
 #include "QtDrawFont.h"
 #include "QtDrawSurface.h"
@@ -74,13 +75,20 @@ LONG CBellView::LineStepV() const {
   return 10 * Scaled(kLineStep, Zoom());
 }
 
+double CBellView::PixelRatio() const {
+  // Below one device pixel per pixel the glyphs are drawn at one, as image lists are.
+  return std::max(1.0, pixelRatio_ > 0 ? pixelRatio_ : viewport()->devicePixelRatioF());
+}
+
 bool CBellView::BuildImages() {
   const LONG zoom = Zoom();
+  const double ratio = PixelRatio();
+  const MusicFont* font = MusicFont::Installed();
   const Colours colours = settings_.GetColours();
   using Kind = QtGlyphImageList::Kind;
-  auto notes = std::make_unique<QtGlyphImageList>(Kind::Notes, colours[kNoteColour], zoom);
-  auto selected = std::make_unique<QtGlyphImageList>(Kind::Notes, colours[kSelectedColour], zoom);
-  auto staff = std::make_unique<QtGlyphImageList>(Kind::Staff, colours[kNoteColour], zoom);
+  auto notes = std::make_unique<QtGlyphImageList>(Kind::Notes, colours[kNoteColour], zoom, ratio, font);
+  auto selected = std::make_unique<QtGlyphImageList>(Kind::Notes, colours[kSelectedColour], zoom, ratio, font);
+  auto staff = std::make_unique<QtGlyphImageList>(Kind::Staff, colours[kNoteColour], zoom, ratio, font);
   if (notes->GetImageCount() != kNoteImages || selected->GetImageCount() != kNoteImages ||
       staff->GetImageCount() != kStaffImages) {
     return false;
@@ -176,10 +184,27 @@ bool CBellView::DrawArea(const QRect& area, QImage& image) {
   return doc_.Draw(block);
 }
 
+bool CBellView::DrawArea(const QRect& area, QPainter& painter) {
+  if (!painter.isActive()) return false;
+  const Colours colours = settings_.GetColours();
+  painter.fillRect(QRect(QPoint(0, 0), area.size()), ToQColor(colours[kBackgroundColour]));
+  if (!noteImages_ || !selectedImages_ || !staffImages_) return false;
+  QtDrawSurface surface(painter);
+  QtDrawFont font(NameFont());
+  const RECT rect{area.left(), area.top(), area.left() + area.width(), area.top() + area.height()};
+  const DrawBlock block{
+      &surface, staffImages_.get(), noteImages_.get(), selectedImages_.get(), colours.data(), &rect, &font, Zoom()};
+  return doc_.Draw(block);
+}
+
 void CBellView::paintEvent(QPaintEvent* event) {
   const QRect update = event->rect();
   if (update.isEmpty()) return;
-  QImage buffer(update.size(), QImage::Format_ARGB32_Premultiplied);
+  // The window may have moved to a screen of another pixel ratio.
+  const double ratio = PixelRatio();
+  if (noteImages_ && noteImages_->PixelRatio() != ratio) BuildImages();
+  QImage buffer((QSizeF(update.size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+  buffer.setDevicePixelRatio(ratio);
   DrawArea(update.translated(ScrollPosition()), buffer);
   QPainter painter(viewport());
   painter.drawImage(update.topLeft(), buffer);

@@ -12,10 +12,11 @@
 #include <memory>
 
 #include "CViewU.h"
-#include "platform/Types.h"
 #include "MelodyDocClient.h"
+#include "platform/Types.h"
 
 class CAppSetting;
+class QPainter;
 class ImageList;
 class QtMessageTarget;
 namespace nv {
@@ -46,10 +47,16 @@ class CBellView : public CViewU {
   CBellView(nv::RequestThread& doc, CAppSetting& settings, QWidget* parent = nullptr);
   ~CBellView() override;
 
-  // Rebuilds the three glyph image lists for the current zoom and colours.
-  // Returns false (keeping the previous lists) when one cannot be made
-  // whole.
+  // Rebuilds the three glyph image lists for the current zoom, colours and
+  // pixel ratio, from the music font when it is installed. Returns false
+  // (keeping the previous lists) when one cannot be made whole.
   bool BuildImages();
+  // Device pixels per pixel the view draws with, 1 or more: the one set,
+  // else the screen's. Lengths, hit tests and scrolling stay in pixels.
+  double PixelRatio() const;
+  // Draws with ratio from now on (off-screen pictures); 0 follows the screen
+  // again. Call BuildImages afterwards.
+  void SetPixelRatio(double ratio) { pixelRatio_ = ratio; }
   // Recomputes the document extent and the scroll ranges, optionally
   // scrolls the current note into view, and repaints at once.
   void Relayout(bool scrollToCurrent);
@@ -78,9 +85,13 @@ class CBellView : public CViewU {
   const ImageList* SelectedImages() const { return selectedImages_.get(); }
   const ImageList* StaffImages() const { return staffImages_.get(); }
 
-  // Draws the document area into image (its size) as the screen shows it:
-  // background then the melody. false when the document thread failed.
+  // Draws the document area into image as the screen shows it: background
+  // then the melody. The image is area's size times its device pixel ratio.
+  // false when the document thread failed.
   bool DrawArea(const QRect& area, QImage& image);
+  // The same onto painter, active on any device: area's top-left corner
+  // lands on the painter's origin, the background filling area's size.
+  bool DrawArea(const QRect& area, QPainter& painter);
 
   // Watches the melody until it has stopped playing, then signals
   // StatesChanged once more. The melody posts its last progress message just
@@ -120,5 +131,6 @@ class CBellView : public CViewU {
   QSize extent_;
   LONG nameWidth_ = 0;
   LONG nameHeight_ = 0;
+  double pixelRatio_ = 0;
   QTimer playWatch_;
 };

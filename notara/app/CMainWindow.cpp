@@ -21,6 +21,7 @@
 #include "CZoomDialog.h"
 #include "DocMessages.h"
 #include "MenuTableU.h"
+#include "MusicFont.h"
 #include "NameFont.h"
 #include "NotaraCommands.h"
 #include "NotaraStrings.h"
@@ -78,6 +79,9 @@ std::vector<MenuPopupU> MenuBar() {
         {IDM_EXPORT_MIDI, "&Экспорт MIDI...", none},
         {IDM_IMPORT_RINGTONE, "Импорт &текста мелодии...", none},
         {IDM_EXPORT_RINGTONE, "Экспорт т&екста мелодии...", none},
+        {0, nullptr, none},
+        {IDM_PRINT, "&Печать...", none},
+        {IDM_PRINT_PREVIEW, "Предварительный прос&мотр...", none},
         {0, nullptr, none},
         {IDM_EXIT, "&Выход\tAlt+X", QKeySequence(Qt::ALT | Qt::Key_X)}}},
       {"&Правка",
@@ -216,7 +220,9 @@ bool CMainWindow::CreateView() {
 
 void CMainWindow::ShowAsPlaced() {
   // The document has made its sample by now, so a silent fallback is known.
-  if (const QString notice = SoundNotice::Text(); !notice.isEmpty()) statusBar_->SetHelpText(notice);
+  QStringList notices{SoundNotice::Text(), MusicFont::Notice()};
+  notices.removeAll(QString());
+  if (!notices.isEmpty()) statusBar_->SetHelpText(notices.join(QStringLiteral("; ")));
   const WindowPlacement placement = settings_.Placement();
   if (placement.maximized != 0) {
     showMaximized();
@@ -272,9 +278,8 @@ void CMainWindow::RefreshCommandStates() {
   for (int id : {IDM_NEW, IDM_OPEN, IDM_IMPORT_MIDI, IDM_IMPORT_RINGTONE, IDM_INSERT_NOTE, IDM_INSERT_REST}) {
     states_.SetState(id, idle);
   }
-  states_.SetState(IDM_TRANSPOSE, idle && hasNotes);
   states_.SetState(IDM_UNDO, idle && !undoEmpty);
-  for (int id : {IDM_NEXT_NOTE, IDM_PREV_NOTE, IDM_PLAY}) states_.SetState(id, idle && hasNotes);
+  for (int id : {IDM_NEXT_NOTE, IDM_PREV_NOTE, IDM_PLAY, IDM_TRANSPOSE}) states_.SetState(id, idle && hasNotes);
   for (int id : {IDM_DELETE, IDM_PITCH_UP, IDM_PITCH_DOWN, IDM_LENGTHEN, IDM_SHORTEN}) {
     states_.SetState(id, idle && hasNotes && current >= 0);
   }

@@ -9,6 +9,7 @@
 #include "CDocumentFlows.h"
 #include "CMainWindow.h"
 #include "CMidiCommands.h"
+#include "CPrintCommands.h"
 #include "CRingToneCommands.h"
 #include "NotaraStrings.h"
 #include "UserDialogs.h"
@@ -48,6 +49,7 @@ bool CNotaraApp::Start(const QString& startupPath) {
   settings_.Load();
   window_ = std::make_unique<CMainWindow>(doc_.Thread(), settings_, paths_, dialogs_);
   new CMidiCommands(*window_, doc_.Thread(), paths_, dialogs_);      // owned by the window
+  new CPrintCommands(*window_, doc_.Thread(), settings_, dialogs_);  // owned by the window
   new CRingToneCommands(*window_, doc_.Thread(), paths_, dialogs_);  // owned by the window
 
   if (!doc_.Start()) {

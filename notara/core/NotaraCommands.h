@@ -30,11 +30,14 @@ enum CommandId : int {
   IDM_SOUND_ON_EDIT = 3026,
   IDM_HELP = 3027,
   IDM_ABOUT = 3028,
+  // Printing the staff.
+  IDM_PRINT = 3040,
+  IDM_PRINT_PREVIEW = 3041,
   // Ring-tone text and transposition.
-  IDM_IMPORT_RINGTONE = 3041,
-  IDM_EXPORT_RINGTONE = 3042,
-  IDM_COPY_RINGTONE = 3043,
-  IDM_TRANSPOSE = 3044,
+  IDM_IMPORT_RINGTONE = 3045,
+  IDM_EXPORT_RINGTONE = 3046,
+  IDM_COPY_RINGTONE = 3047,
+  IDM_TRANSPOSE = 3048,
 };
 
 // Status-bar fields: note count, note name, duration.

@@ -5,10 +5,13 @@
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
+#include <QTemporaryFile>
 #include <cstdlib>
+#include <memory>
 
 #include "CComObject.h"
 #include "CMelody.h"
+#include "MusicFont.h"
 #include "MusicGlyphs.h"
 #include "QtDrawFont.h"
 #include "QtDrawSurface.h"
@@ -109,16 +112,19 @@ IMelody* ThirtySymbols() {
   return melody;
 }
 
-// Paints melody at scale into an image of the clip, as the staff view does;
+// Paints melody at scale into an image of the clip, as the staff view does,
+// at ratio device pixels per pixel with glyphs from music (null: our own);
 // top receives the title's height, the staff's vertical origin.
-QImage Render(IMelody* melody, LONG scale, const RECT& clip, LONG* top = nullptr) {
-  QtGlyphImageList staff(QtGlyphImageList::Kind::Staff, kColours[2], scale);
-  QtGlyphImageList notes(QtGlyphImageList::Kind::Notes, kColours[2], scale);
-  QtGlyphImageList selected(QtGlyphImageList::Kind::Notes, kColours[3], scale);
+QImage Render(IMelody* melody, LONG scale, const RECT& clip, LONG* top = nullptr, int ratio = 1,
+              const MusicFont* music = nullptr) {
+  QtGlyphImageList staff(QtGlyphImageList::Kind::Staff, kColours[2], scale, ratio, music);
+  QtGlyphImageList notes(QtGlyphImageList::Kind::Notes, kColours[2], scale, ratio, music);
+  QtGlyphImageList selected(QtGlyphImageList::Kind::Notes, kColours[3], scale, ratio, music);
   QFont qfont("DejaVu Sans");
   qfont.setPixelSize(MusicGlyphs::Scaled(scale, 20));
   QtDrawFont font(qfont);
-  QImage image = Blank(clip.right - clip.left, clip.bottom - clip.top);
+  QImage image = Blank(ratio * (clip.right - clip.left), ratio * (clip.bottom - clip.top));
+  image.setDevicePixelRatio(ratio);
   QtDrawSurface surface(&image);
   EXPECT_EQ(melody->Draw(&surface, &staff, &notes, &selected, kColours, &clip, &font, scale), S_OK);
   SIZE extent{};
@@ -179,6 +185,154 @@ TEST(StaffDrawingTest, AnUpdateRectanglePaintsAsTheFullDrawingDoes) {
     EXPECT_EQ(Render(melody, scale, cell), full.copy(cell.left, cell.top, 3 * w, 3 * h)) << index;
   }
   melody->Release();
+}
+
+// The installed music font, loaded apart from the programs' own copy; null when missing.
+const MusicFont* TestFont() {
+  static const std::unique_ptr<MusicFont> font = MusicFont::Load(MusicFont::InstalledPath());
+  return font.get();
+}
+
+// image with every pixel doubled: what a 1x drawing looks like on a 2x screen.
+QImage PointDoubled(const QImage& image) {
+  QImage big = image.scaled(image.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+  big.setDevicePixelRatio(1);
+  return big;
+}
+
+// image with each 2 by 2 block averaged into one pixel.
+QImage BoxHalved(const QImage& image) {
+  QImage small(image.width() / 2, image.height() / 2, QImage::Format_ARGB32_Premultiplied);
+  for (int y = 0; y < small.height(); ++y) {
+    for (int x = 0; x < small.width(); ++x) {
+      int r = 0, g = 0, b = 0;
+      for (int k = 0; k < 4; ++k) {
+        const QRgb p = image.pixel(2 * x + k % 2, 2 * y + k / 2);
+        r += qRed(p), g += qGreen(p), b += qBlue(p);
+      }
+      small.setPixel(x, y, qRgb(r / 4, g / 4, b / 4));
+    }
+  }
+  return small;
+}
+
+TEST(StaffDrawingTest, AtTwoDevicePixelsPerPixelTheStaffHasItsOwnPixelsOnTheSameGeometry) {
+  IMelody* melody = ThirtySymbols();
+  const std::pair<const char*, const MusicFont*> glyphs[] = {{"our glyphs", nullptr}, {"font glyphs", TestFont()}};
+  for (const auto& [what, music] : glyphs) {
+    if (music == nullptr && std::string(what) == "font glyphs") continue;  // no font installed
+    for (LONG scale : {100, 150}) {
+      const RECT all{0, 0, 14 * MusicGlyphs::Scaled(scale, 45) + 2 * MusicGlyphs::Scaled(scale, 24),
+                     40 * MusicGlyphs::Scaled(scale, 9)};
+      LONG top = 0;
+      const QImage one = Render(melody, scale, all, &top, 1, music);
+      QImage two = Render(melody, scale, all, nullptr, 2, music);
+      two.setDevicePixelRatio(1);
+      ASSERT_EQ(one.size() * 2, two.size()) << what;
+      // Lines and glyph cells stay where they are in pixels: each staff
+      // line's pixel row becomes two device rows.
+      const LONG a = MusicGlyphs::Scaled(scale, 9);
+      const int x = 2 * MusicGlyphs::Scaled(scale, 24) + 3;
+      for (LONG line = 0; line < 15; ++line) {
+        const LONG y = top + (10 * (line / 5) + 8) * a + line % 5 * a;
+        EXPECT_EQ(two.pixel(x, 2 * y), qRgb(0, 0, 0)) << what << " line " << line;
+        EXPECT_EQ(two.pixel(x, 2 * y + 1), qRgb(0, 0, 0)) << what << " line " << line;
+        EXPECT_EQ(two.pixel(x, 2 * y + 2), kBackground) << what << " line " << line;
+      }
+      // Yet the staff (below the title) is not the 1x one enlarged, nor one
+      // that halving and doubling gives back: its glyphs have the device's pixels.
+      const LONG staffTop = 2 * (top + 8 * a - MusicGlyphs::Scaled(scale, 15));
+      const QRect staff(0, staffTop, two.width(), two.height() - staffTop);
+      EXPECT_NE(PointDoubled(one).copy(staff), two.copy(staff)) << what << " at " << scale;
+      EXPECT_NE(PointDoubled(BoxHalved(two)).copy(staff), two.copy(staff)) << what << " at " << scale;
+    }
+  }
+  melody->Release();
+}
+
+TEST(QtDrawSurfaceTest, ImageListsOfAPixelRatioCoverTheirCellInPixels) {
+  // A 2 by 2 cell at ratio 2: four by four picture pixels, the top-left one marked.
+  ImageList list(4, 4, 2.0);
+  std::vector<uint32_t> pixels(16, 0xFF000000u);
+  pixels[0] = 0xFFFFFFFFu;
+  ASSERT_EQ(list.Add(pixels), 0);
+  struct Case {
+    int imageRatio;
+    QSize inked;  // device pixels the picture covers
+    int marked;   // device pixels the marked picture pixel covers
+  } cases[] = {{2, QSize(4, 4), 1}, {1, QSize(2, 2), 0}, {3, QSize(6, 6), 1}};
+  for (const Case& c : cases) {
+    QImage image = Blank(8 * c.imageRatio, 8 * c.imageRatio);
+    image.setDevicePixelRatio(c.imageRatio);
+    {
+      QtDrawSurface surface(&image);
+      ASSERT_TRUE(surface.DrawImage(&list, 0, 1, 1, ILD_TRANSPARENT));
+    }
+    int inked = 0, marked = 0;
+    QRect box;
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) {
+        if (image.pixel(x, y) == kBackground) continue;
+        ++inked;
+        marked += image.pixel(x, y) == qRgb(255, 255, 255);
+        box |= QRect(x, y, 1, 1);
+      }
+    }
+    EXPECT_EQ(box, QRect(QPoint(c.imageRatio, c.imageRatio), c.inked)) << "image ratio " << c.imageRatio;
+    EXPECT_EQ(inked, c.inked.width() * c.inked.height()) << "image ratio " << c.imageRatio;
+    if (c.marked > 0) {
+      EXPECT_GE(marked, c.marked) << "image ratio " << c.imageRatio;
+    }
+  }
+}
+
+TEST(QtGlyphImageListTest, FontGlyphsReplaceOursCellForCellAndScaleWithTheRatio) {
+  const MusicFont* music = TestFont();
+  if (music == nullptr) GTEST_SKIP() << "no music font installed";
+  struct Case {
+    LONG scale;
+    int ratio;
+    SIZE note;  // the note cell in pixels
+    LONG staffHeight;
+  } cases[] = {{100, 1, {21, 31}, 69}, {100, 2, {21, 31}, 69}, {150, 2, {31, 46}, 103}, {30, 1, {6, 9}, 21}};
+  for (const Case& c : cases) {
+    const QtGlyphImageList ours(QtGlyphImageList::Kind::Notes, RGB(0, 128, 255), c.scale, c.ratio);
+    const QtGlyphImageList engraved(QtGlyphImageList::Kind::Notes, RGB(0, 128, 255), c.scale, c.ratio, music);
+    const QtGlyphImageList clef(QtGlyphImageList::Kind::Staff, RGB(0, 128, 255), c.scale, c.ratio, music);
+    EXPECT_EQ(engraved.GetIconSize().cx, c.note.cx * c.ratio) << c.scale;
+    EXPECT_EQ(engraved.GetIconSize().cy, c.note.cy * c.ratio) << c.scale;
+    EXPECT_EQ(clef.GetIconSize().cy, c.staffHeight * c.ratio) << c.scale;
+    EXPECT_EQ(engraved.PixelRatio(), c.ratio);
+    const size_t cells = static_cast<size_t>(c.note.cx * c.note.cy * c.ratio * c.ratio);
+    for (int i = 0; i < engraved.GetImageCount(); ++i) {
+      const std::vector<uint32_t> a(ours.Bits(i), ours.Bits(i) + cells);
+      const std::vector<uint32_t> b(engraved.Bits(i), engraved.Bits(i) + cells);
+      EXPECT_NE(a, b) << "glyph " << i << " at " << c.scale << ", ratio " << c.ratio;
+      // Every glyph has ink in the ink's colour, and leaves a good part of
+      // its cell clear: a misplaced or flipped shape would do neither.
+      const auto inked = std::count_if(b.begin(), b.end(), [](uint32_t p) { return qAlpha(p) > 0; });
+      EXPECT_GE(inked, 2) << "glyph " << i << " at " << c.scale << ", ratio " << c.ratio;
+      EXPECT_EQ(std::count_if(b.begin(), b.end(), [](uint32_t p) { return qRed(p) != 0; }), 0) << "glyph " << i;
+      EXPECT_GT(std::count(b.begin(), b.end(), 0u), static_cast<long>(cells / 3)) << "glyph " << i;
+    }
+  }
+}
+
+TEST(MusicFontTest, AMissingOrUnreadableFontIsRefusedAndTheProgramsSaySo) {
+  QTemporaryFile text;
+  ASSERT_TRUE(text.open());
+  ASSERT_GT(text.write("noteheads.s0 flags.u3 clefs.G\n"), 0);
+  text.close();
+  for (const QString& path : {QString(), QStringLiteral("/nonexistent/music.otf"), text.fileName()}) {
+    EXPECT_EQ(MusicFont::Load(path), nullptr) << path.toStdString();
+  }
+  // A text font has no music glyph names.
+  EXPECT_EQ(MusicFont::Load(QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf")), nullptr);
+  setenv("NV_MUSIC_FONT", "/nonexistent/music.otf", 1);
+  EXPECT_EQ(MusicFont::InstalledPath(), QStringLiteral("/nonexistent/music.otf"));
+  EXPECT_EQ(MusicFont::Installed(), nullptr);
+  EXPECT_EQ(MusicFont::Notice(), QStringLiteral("Нотный шрифт не найден: ноты нарисованы встроенными знаками"));
+  unsetenv("NV_MUSIC_FONT");
 }
 
 }  // namespace

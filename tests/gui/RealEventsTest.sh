@@ -106,9 +106,9 @@ flow_failed_save_as_keeps_the_name() {
   main=$(window "$notara - a.mel")
   keys "$main" Insert  # a change, so the saves below have something to write
   # File menu by mouse, then its fourth item, "Сохранить как...".
-  xdotool mousemove --window "$main" 20 10 click 1
+  xdo mousemove --window "$main" 20 10 click 1
   sleep 0.3
-  xdotool key Down Down Down Down Return
+  xdo key Down Down Down Down Return
   choose_file "$(other_window "$notara - a.mel")" "$d/locked/c.mel"
   keys "$(window "$notara")" Return
   gone "$notara"
@@ -210,12 +210,12 @@ flow_play_to_the_end() {
 # (a Cyrillic letter's key name, e.g. Cyrillic_te).
 menu_item() {
   local main=$1 steps=$2 letter=$3 i
-  xdotool windowfocus --sync "$main" 2>/dev/null || xdotool windowfocus "$main"
-  xdotool mousemove --window "$main" 20 10 click 1
+  focus "$main"
+  xdo mousemove --window "$main" 20 10 click 1
   sleep 0.3
-  for ((i = 0; i < steps; i++)); do xdotool key Right; done
+  for ((i = 0; i < steps; i++)); do xdo key Right; done
   sleep 0.2
-  xdotool key "$letter"
+  xdo key "$letter"
 }
 
 # The note symbols of a melody file as nvtool prints them in JSON.
@@ -241,7 +241,7 @@ flow_ring_tone_text() {
   dialog=$(window "Импорт текста мелодии")
   # The text is there; Tab leads to the semitones, 5 moves A4 up to D5.
   keys "$dialog" Tab
-  type_text "$dialog" "5"
+  keys "$dialog" 5
   shot "notara-ringtone-import-pasted"
   keys "$dialog" Return
   gone "Импорт текста мелодии"
@@ -251,7 +251,8 @@ flow_ring_tone_text() {
   menu_item "$main" 0 Cyrillic_te
   dialog=$(window "Импорт текста мелодии")
   keys "$dialog" ctrl+a
-  type_text "$dialog" "Tune:d=8,o=6,b=120:e,d#,p,c,4b5"
+  focus "$dialog"
+  xdo type --delay 15 "Tune:d=8,o=6,b=120:e,d#,p,c,4b5"
   keys "$dialog" Tab Tab space
   shot "notara-ringtone-import-typed"
   keys "$dialog" Return

@@ -10,6 +10,8 @@ LIMIT=${NV_XTEST_LIMIT:-60}  # seconds any single wait may take
 fail() {
   echo "FAIL: $*" >&2
   [ -f "$work/app.log" ] && tail -n 5 "$work/app.log" >&2
+  [ -f "$work/xvfb.log" ] && tail -n 5 "$work/xvfb.log" >&2
+  cp -f "$work/app.log" "$work/xvfb.log" "$shots/" 2>/dev/null || true
   shot "failure-$(date +%s%N)"
   exit 1
 }
@@ -21,7 +23,9 @@ note() { echo "-- $*"; }
 start_x() {
   local fifo="$work/displayfd"
   mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1280x900x24 -ac -nolisten tcp 3>"$fifo" >"$work/xvfb.log" 2>&1 &
+  # exec, so that $! is the server itself and stop_x ends it: a subshell
+  # left in between would take the signal and leave the server running.
+  (exec Xvfb -displayfd 3 -screen 0 1280x900x24 -ac -nolisten tcp 3>"$fifo" >"$work/xvfb.log" 2>&1) &
   xvfb_pid=$!
   local number
   read -r -t "$LIMIT" number <"$fifo" || { echo "Xvfb did not start" >&2; exit 1; }
@@ -29,7 +33,8 @@ start_x() {
 }
 
 stop_x() {
-  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  # wait gives the server's status, and set -e holds in the exit trap too.
+  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null && { wait "$xvfb_pid" 2>/dev/null || true; }
   return 0
 }
 
@@ -65,13 +70,64 @@ start() {
              "HOME=$work" "QT_QPA_PLATFORM=xcb" "LANG=C.UTF-8")
   mkdir -p "$work/runtime-$user"
   chmod 700 "$work/runtime-$user"
-  if [ "$user" = nobody ]; then
-    chown nobody "$work/runtime-$user"
-    setpriv --reuid=nobody --regid=nogroup --clear-groups "${env[@]}" "$program" "$@" >>"$work/app.log" 2>&1 &
-  else
-    "${env[@]}" "$program" "$@" >>"$work/app.log" 2>&1 &
-  fi
-  app_pid=$!
+  [ "$user" = root ] || chown nobody "$work/runtime-$user"
+  local try lines
+  for try in 1 2 3; do
+    touch "$work/app.log"
+    lines=$(wc -l <"$work/app.log")
+    # exec for the same reason as the X server's: app_pid is the program.
+    if [ "$user" = nobody ]; then
+      (exec setpriv --reuid=nobody --regid=nogroup --clear-groups "${env[@]}" "$program" "$@" >>"$work/app.log" 2>&1) &
+    else
+      (exec "${env[@]}" "$program" "$@" >>"$work/app.log" 2>&1) &
+    fi
+    app_pid=$!
+    # The same burst that makes xdotool retry can turn the program away
+    # before it has a window: Qt then ends it at once with "could not
+    # connect to display". Start it again; anything else is the program's.
+    connected && return 0
+    tail -n "+$((lines + 1))" "$work/app.log" | grep -q "could not connect to display" || return 0
+    wait "$app_pid" 2>/dev/null || true
+    echo "-- $(basename "$program") could not reach the X server; started again"
+  done
+  app_pid=
+  fail "$(basename "$program") could not reach the X server three times"
+}
+
+# Waits until the program has a window on the X server (true) or has ended
+# (false).
+connected() {
+  local waited=0
+  while kill -0 "$app_pid" 2>/dev/null; do
+    [ -n "$(xdo search --pid "$app_pid" 2>/dev/null)" ] && return 0
+    [ "$waited" -ge $((LIMIT * 10)) ] && return 0  # the waits that follow report it
+    sleep 0.1
+    waited=$((waited + 1))
+  done
+  return 1
+}
+
+# xdotool, once more when it could not reach the X server at all. A burst of
+# connections (the polling below, a program starting) now and then has the
+# server reset one or refuse it with EAGAIN; that says nothing about the
+# programs, so such a call is tried again. Any other failure is returned
+# as xdotool's own, with its message.
+xdo() {
+  local err="$work/xdo.$BASHPID.err" out status try
+  for try in 1 2 3 4 5; do
+    status=0
+    out=$(xdotool "$@" 2>"$err") || status=$?
+    if [ "$status" = 0 ] || ! grep -q "Can't open display\|Failed creating new xdo" "$err"; then
+      [ -n "$out" ] && printf '%s\n' "$out"
+      [ "$status" = 0 ] || cat "$err" >&2
+      rm -f "$err"
+      return "$status"
+    fi
+    sleep 0.2
+  done
+  cat "$err" >&2
+  rm -f "$err"
+  return "$status"
 }
 
 # Waits for the program to end by itself (after Alt+X).
@@ -82,15 +138,17 @@ wait_exit() {
     sleep 0.1
     waited=$((waited + 1))
   done
-  wait "$app_pid" 2>/dev/null
+  local status=0
+  wait "$app_pid" 2>/dev/null || status=$?
   app_pid=
+  [ "$status" = 0 ] || fail "the program ended with status $status"
 }
 
 # Ends a program a test left running.
 finish() {
   if [ -n "${app_pid:-}" ] && kill -0 "$app_pid" 2>/dev/null; then
     kill "$app_pid" 2>/dev/null
-    wait "$app_pid" 2>/dev/null
+    wait "$app_pid" 2>/dev/null || true  # killed: 143, which must not end the exit trap
   fi
   app_pid=
   return 0
@@ -101,7 +159,7 @@ finish() {
 window() {
   local title=$1 waited=0 ids
   while :; do
-    ids=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n 1)
+    ids=$(xdo search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n 1)
     [ -n "$ids" ] && { echo "$ids"; return 0; }
     [ "$waited" -ge $((LIMIT * 10)) ] && fail "no window titled '$title'"
     sleep 0.1
@@ -112,7 +170,7 @@ window() {
 # Waits until no visible window has the title.
 gone() {
   local title=$1 waited=0
-  while [ -n "$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null)" ]; do
+  while [ -n "$(xdo search --onlyvisible --name "^${title}\$" 2>/dev/null)" ]; do
     [ "$waited" -ge $((LIMIT * 10)) ] && fail "window '$title' stays"
     sleep 0.1
     waited=$((waited + 1))
@@ -123,8 +181,8 @@ gone() {
 other_window() {
   local waited=0 id name skip t
   while :; do
-    for id in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do
-      name=$(xdotool getwindowname "$id" 2>/dev/null) || continue
+    for id in $(xdo search --onlyvisible --name '.' 2>/dev/null); do
+      name=$(xdo getwindowname "$id" 2>/dev/null) || continue
       skip=0
       for t in "$@"; do [[ "$name" =~ ^${t}$ ]] && skip=1; done
       [ "$skip" = 0 ] && [ -n "$name" ] && { echo "$id"; return 0; }
@@ -135,42 +193,49 @@ other_window() {
   done
 }
 
-title_of() { xdotool getwindowname "$1"; }
+title_of() { xdo getwindowname "$1"; }
 
 # keys WINDOW KEY...: focuses the window and presses the keys, one by one.
 keys() {
   local id=$1
   shift
-  xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
+  focus "$id"
   local k
-  for k in "$@"; do xdotool key --clearmodifiers "$k"; done
+  for k in "$@"; do xdo key --clearmodifiers "$k" || fail "xdotool could not press $k"; done
 }
 
-# type_text WINDOW TEXT
-type_text() {
-  xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
-  xdotool type --delay 15 "$2"
+# Gives WINDOW the keyboard focus; a window that has gone is a failure.
+focus() {
+  xdo windowfocus --sync "$1" 2>/dev/null || xdo windowfocus "$1" 2>/dev/null ||
+    fail "could not focus window '$1' ($(xdo getwindowname "$1" 2>&1))"
 }
 
 # Chooses PATH in the file dialog with id DIALOG: types it into the name
 # field and confirms until the dialog has gone (a completion pop-up may take
-# the first Return).
-visible() { xdotool search --onlyvisible --name '.' 2>/dev/null | grep -qx "$1"; }
+# the first Return). On a loaded machine the pop-up that opens and closes
+# while the name is typed can reorder the keys; a dialog that stays open is
+# given the whole name again, typed more slowly.
+visible() { xdo search --onlyvisible --name '.' 2>/dev/null | grep -qx "$1"; }
 
 choose_file() {
-  local dialog=$1 path=$2 tries=0 waited
-  type_text "$dialog" "$path"
-  while visible "$dialog"; do
-    [ "$tries" -ge 3 ] && fail "the file dialog stays open"
-    xdotool key Return
-    tries=$((tries + 1))
-    # Another Return only when this one left the dialog open for long.
-    waited=0
-    while visible "$dialog" && [ "$waited" -lt $((LIMIT * 2)) ]; do
-      sleep 0.1
-      waited=$((waited + 1))
+  local dialog=$1 path=$2 attempt press waited
+  for attempt in 1 2 3; do
+    focus "$dialog"
+    xdo key --clearmodifiers ctrl+a
+    xdo type --delay $((attempt * attempt * 15)) "$path"
+    for press in 1 2; do
+      visible "$dialog" || return 0
+      xdo key Return
+      waited=0
+      while visible "$dialog" && [ "$waited" -lt $((LIMIT * 2)) ]; do
+        sleep 0.1
+        waited=$((waited + 1))
+      done
     done
+    visible "$dialog" || return 0
+    note "the file dialog did not take the name; it is typed again"
   done
+  fail "the file dialog stays open"
 }
 
 # waits until COMMAND succeeds, polling every tenth of a second.

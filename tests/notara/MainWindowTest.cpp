@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <algorithm>
+#include <cstdlib>
 #include <fstream>
 
 #include "CAppSetting.h"
@@ -22,8 +24,10 @@
 #include "CStatusBarU.h"
 #include "CZoomDialog.h"
 #include "DocMessages.h"
+#include "MusicFont.h"
 #include "NotaraCommands.h"
 #include "NotaraTestSupport.h"
+#include "QtGlyphImageList.h"
 #include "common/CStringU.h"
 #include "platform/DrawSurface.h"
 #include "platform/Messages.h"
@@ -39,22 +43,8 @@ QApplication& App() {
   return *app;
 }
 
-struct Note {
-  BYTE pitch, duration, flags;
-};
-
-void WriteMel(const std::string& path, const std::vector<Note>& notes) {
-  std::ofstream out(path, std::ios::binary);
-  const auto count = static_cast<int32_t>(notes.size());
-  out.write(
-      "\x05"
-      "EM2.0",
-      6);
-  out.write(reinterpret_cast<const char*>(&count), 4);
-  out.write("\x01m", 2);
-  out.write(reinterpret_cast<const char*>(&count), 4);
-  for (const Note& n : notes) out << n.pitch << n.duration << n.flags;
-}
+using Note = notaratest::MelNote;
+using notaratest::WriteMel;
 
 class MainWindowTest : public testing::Test {
  protected:
@@ -115,6 +105,25 @@ TEST_F(MainWindowTest, StartsWithANewMelodyAndTheEmptyStates) {
     EXPECT_FALSE(Enabled(id)) << id;
   }
   EXPECT_TRUE(window()->Action(IDM_SOUND_ON_EDIT)->isChecked());
+}
+
+TEST_F(MainWindowTest, WithoutTheMusicFontTheStaffHasOurGlyphsAndTheStatusBarSaysSo) {
+  setenv("NV_MUSIC_FONT", "/nonexistent/music.otf", 1);
+  // The programs look for the font once; ctest runs every case in its own process.
+  if (MusicFont::Installed() != nullptr) GTEST_SKIP() << "the font was loaded before this case";
+  Start();
+  unsetenv("NV_MUSIC_FONT");
+  EXPECT_EQ(MusicFont::Notice(), window()->StatusBar().HelpText());
+  const Colours colours = app_->Settings().GetColours();
+  const QtGlyphImageList ours(QtGlyphImageList::Kind::Notes, colours[kNoteColour], view()->Zoom(),
+                              view()->PixelRatio());
+  const ImageList* shown = view()->NoteImages();
+  ASSERT_NE(shown, nullptr);
+  ASSERT_EQ(shown->GetImageCount(), ours.GetImageCount());
+  const size_t cells = static_cast<size_t>(ours.GetIconSize().cx) * ours.GetIconSize().cy;
+  for (int i = 0; i < ours.GetImageCount(); ++i) {
+    EXPECT_TRUE(std::equal(ours.Bits(i), ours.Bits(i) + cells, shown->Bits(i))) << "glyph " << i;
+  }
 }
 
 TEST_F(MainWindowTest, KeysEditTheMelodyAndTheStatusBarFollows) {

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 
 #include <QImage>
+#include <cstdlib>
+#include <filesystem>
 
 #include "TempDir.h"
 #include "ToolRunner.h"
@@ -175,6 +177,39 @@ TEST_F(FileCommandsTest, StaffDrawsTheMelodyAtTheZoomAsked) {
   EXPECT_EQ(0, green);
 }
 
+// Whether the engraving font the programs look for is installed here.
+bool MusicFontInstalled() {
+  std::error_code error;
+  for (const auto& version : std::filesystem::directory_iterator("/usr/share/lilypond", error)) {
+    if (std::filesystem::exists(version.path() / "fonts/otf/emmentaler-20.otf")) return true;
+  }
+  return false;
+}
+
+TEST_F(FileCommandsTest, StaffScaleMultipliesThePixelsAndAMissingFontFallsBackToOurGlyphs) {
+  nvtest::SaveMelody(File("s.mel"), Melody(u"Staff", nvtest::Notes(14)));
+  struct Case {
+    const char* scale;
+    const char* font;  // NV_MUSIC_FONT, null for the installed font
+  } cases[] = {{"1", nullptr}, {"2", nullptr}, {"1", "/nonexistent/music.otf"}, {"2", ""}};
+  QImage images[4];
+  for (int i = 0; i < 4; ++i) {
+    if (cases[i].font != nullptr) setenv("NV_MUSIC_FONT", cases[i].font, 1);
+    const std::string png = File("s" + std::to_string(i) + ".png");
+    const ToolResult result = Run({"staff", File("s.mel"), "-o", png, "--scale", cases[i].scale});
+    unsetenv("NV_MUSIC_FONT");
+    ASSERT_EQ(0, result.exitCode) << result.err;
+    EXPECT_EQ("", result.err);
+    ASSERT_TRUE(images[i].load(QString::fromStdString(png), "PNG"));
+  }
+  EXPECT_EQ(images[0].size() * 2, images[1].size());
+  EXPECT_EQ(images[0].size(), images[2].size());
+  EXPECT_EQ(images[2].size() * 2, images[3].size());
+  // Without the font the glyphs are our own; with it they are the font's.
+  EXPECT_EQ(MusicFontInstalled(), images[0] != images[2]);
+  EXPECT_EQ(MusicFontInstalled(), images[1] != images[3]);
+}
+
 TEST_F(FileCommandsTest, BadInputGivesTheProgramsTextsAndExitCodes) {
   nvtest::WriteBytes(File("bad.mel"), {6, 'E', 'S', 'T', '1', '.', '0', 0, 0, 0, 0});
   nvtest::WriteBytes(File("bad.sto"), {5, 'E', 'M', '2', '.', '0', 0, 0, 0, 0});
@@ -216,6 +251,7 @@ TEST_F(FileCommandsTest, BadInputGivesTheProgramsTextsAndExitCodes) {
       {{"export", File("ok.mel")}, 2, "--output is required"},
       {{"info"}, 2, "missing FILE"},
       {{"staff", File("ok.mel"), "-o", File("o.png"), "--zoom", "20"}, 2, "--zoom must be"},
+      {{"staff", File("ok.mel"), "-o", File("o.png"), "--scale", "5"}, 2, "--scale must be"},
       {{"frobnicate"}, 2, "unknown command"},
       {{"info", "--colour", File("ok.mel")}, 2, "unknown option --colour"},
       {{}, 2, "usage: nvtool COMMAND"},

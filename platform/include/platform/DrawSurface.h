@@ -62,11 +62,16 @@ class DrawFont {
 
 // Pictures of one cell size, added in order and addressed by index. Each is
 // stored as cx * cy premultiplied 32-bit words 0xAARRGGBB, row by row; alpha
-// 0 is transparent. Not thread-safe for changes; drawing only reads.
+// 0 is transparent. A list made for a screen with several device pixels per
+// surface pixel holds its pictures at that pixel ratio: a surface draws them
+// cx / ratio by cy / ratio of its own pixels large. Not thread-safe for
+// changes; drawing only reads.
 class ImageList {
  public:
-  // A list whose pictures are cx by cy pixels; negative sizes become 0.
-  ImageList(int cx, int cy) : cx_(cx > 0 ? cx : 0), cy_(cy > 0 ? cy : 0) {}
+  // A list whose pictures are cx by cy pixels; negative sizes become 0, a
+  // ratio below 1 (or not a number) becomes 1.
+  ImageList(int cx, int cy, double ratio = 1.0)
+      : cx_(cx > 0 ? cx : 0), cy_(cy > 0 ? cy : 0), ratio_(ratio >= 1.0 ? ratio : 1.0) {}
   ImageList(const ImageList&) = delete;
   ImageList& operator=(const ImageList&) = delete;
   virtual ~ImageList() = default;
@@ -81,8 +86,11 @@ class ImageList {
 
   int GetImageCount() const { return static_cast<int>(images_.size()); }
 
-  // The cell size (cx, cy).
+  // The cell size (cx, cy), in the pictures' own pixels.
   SIZE GetIconSize() const { return SIZE{cx_, cy_}; }
+
+  // Picture pixels per surface pixel, 1 or more.
+  double PixelRatio() const { return ratio_; }
 
   // The pixels of picture index; null when index is out of range.
   const uint32_t* Bits(int index) const {
@@ -98,6 +106,7 @@ class ImageList {
  private:
   int cx_;
   int cy_;
+  double ratio_;
   COLORREF bkColour_ = CLR_NONE;
   std::vector<std::vector<uint32_t>> images_;
 };
