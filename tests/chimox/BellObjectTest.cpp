@@ -243,6 +243,76 @@ TEST_F(BellObject, CurrentMelodyMayBeTheLastButNotBeyond) {
   bell->Release();
 }
 
+TEST_F(BellObject, CurrentMelodyOutsideTheSetIsRefusedWhereItWouldHideTheSet) {
+  constexpr char kBelowOne[] = "Номер текущей мелодии должен быть не меньше 1";
+  constexpr char kAboveCount[] = "Номер текущей мелодии больше количества мелодий";
+  struct Case {
+    const char* name;
+    bool v29;
+    int melodies;
+    LONG current;
+    HRESULT result;
+    const char* text;  // nullptr: accepted
+  };
+  const Case cases[] = {
+      {"2.9, zero in a set", true, 3, 0, E_FAIL, kBelowOne},
+      {"2.9, negative in a set", true, 3, -1, E_FAIL, kBelowOne},
+      {"2.9, above the count", true, 3, 4, E_FAIL, kAboveCount},
+      {"2.9, the first", true, 3, 1, S_OK, nullptr},
+      {"2.9, the last", true, 3, 3, S_OK, nullptr},
+      {"2.9, zero in an empty memory", true, 0, 0, S_OK, nullptr},
+      {"2.9, negative in an empty memory", true, 0, -1, E_FAIL, kBelowOne},
+      {"2.0, zero in a set (no lower bound)", false, 3, 0, S_OK, nullptr},
+      {"2.0, above the count", false, 3, 4, E_FAIL, kAboveCount},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Melodies set(static_cast<size_t>(c.melodies), Notes(2));
+    const std::vector<BYTE> image = c.v29 ? Image29(16384, set, c.melodies > 0 ? 2 : 0) : Image20(set, 17);
+    BellInfo info{};
+    HRESULT hr = E_UNEXPECTED;
+    if (c.v29) {
+      IBell_ver2_9* bell = nullptr;
+      ASSERT_EQ(Create(image, true, IID_IBell_ver2_9, &bell), S_OK);
+      ASSERT_EQ(bell->ReadInfo(&info, &target_), S_OK);
+      ASSERT_EQ(UntilEnd().back(), (Note{1, 100, 0}));
+      info.currentMelody = c.current;
+      hr = bell->SetCurrentMelody(&info);
+      bell->Release();
+    } else {
+      IBell_ver2_0* bell = nullptr;
+      ASSERT_EQ(Create(image, true, IID_IBell_ver2_0, &bell), S_OK);
+      ASSERT_EQ(bell->ReadInfo(&info, &target_), S_OK);
+      ASSERT_EQ(UntilEnd().back(), (Note{1, 100, 0}));
+      info.currentMelody = c.current;
+      hr = bell->SetCurrentMelody(&info);
+      bell->Release();
+    }
+    EXPECT_EQ(hr, c.result);
+    if (c.text) {
+      EXPECT_EQ(ErrorText(), c.text);
+      // A refusal writes nothing.
+      EXPECT_EQ(ReadImage(image_), image);
+    }
+
+    // Whatever was accepted, the set still reads whole.
+    IBell_ver2_9* v29 = nullptr;
+    IBell_ver2_0* v20 = nullptr;
+    BellInfo fresh{};
+    if (c.v29) {
+      ASSERT_EQ(CreateOn("virtual:" + image_ + "?fast=1", IID_IBell_ver2_9, &v29), S_OK);
+      ASSERT_EQ(v29->ReadInfo(&fresh, &target_), S_OK);
+    } else {
+      ASSERT_EQ(CreateOn("virtual:" + image_ + "?fast=1", IID_IBell_ver2_0, &v20), S_OK);
+      ASSERT_EQ(v20->ReadInfo(&fresh, &target_), S_OK);
+    }
+    EXPECT_EQ(UntilEnd().back(), (Note{1, 100, 0}));
+    EXPECT_EQ(fresh.melodyCount, c.melodies);
+    if (v29) v29->Release();
+    if (v20) v20->Release();
+  }
+}
+
 TEST_F(BellObject, WorkerOutcomesArriveAsMessages) {
   // The version 2.0 interface on a version 2.9 memory: the notes go out
   // (halfway), then block 1 never answers.
