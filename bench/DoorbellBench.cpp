@@ -289,6 +289,103 @@ BENCHMARK(BM_Version29Status)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
+// What one worker operation costs around its bus traffic: ReadMelody of a
+// one-note melody on a virtual doorbell in simulated time (the bus itself
+// takes next to nothing), from the call to its last message. This is the
+// part of each melody's read-back that the bit timing does not fix.
+void BM_OperationOverhead(benchmark::State& state) {
+  const std::string image = StatusImage(32768, 1, 1);
+  SetPort("virtual:" + image + "?fast=1");
+  IBell_ver2_9* bell = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_Bell, nullptr, CLSCTX_INPROC_SERVER, IID_IBell_ver2_9,
+                              reinterpret_cast<void**>(&bell)))) {
+    state.SkipWithError("no bell object");
+    return;
+  }
+  MessageQueue queue;
+  NotifyTarget target{WM_APP, queue.Window()};
+  BellInfo info{};
+  bell->ReadInfo(&info, &target);
+  WaitForEnd(queue);
+  IMelody* melody = NewMelody(0);
+  for (auto _ : state) {
+    melody->Clear();
+    bell->ReadMelody(melody, 1, &info, &target);
+    if (WaitForEnd(queue) != BELL_ERR_NONE) {
+      state.SkipWithError("read failed");
+      break;
+    }
+  }
+  melody->Release();
+  bell->Release();
+}
+BENCHMARK(BM_OperationOverhead)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// The read-back's bus traffic alone, with the real bit timing: every melody
+// of a full set read straight on the bus in the benchmark's thread, with no
+// bell object, port lock, worker or message. Set against the read-back
+// through the bell it tells what the operations around the bus cost; the
+// time spent inside the transfers tells what the rest of the procedure
+// costs.
+class RealPort final : public chimox::BusPort {
+ public:
+  explicit RealPort(const std::string& image) {
+    std::string error;
+    memory_ = portix::EepromModel::Open(image, kImageSize, clock_, &error);
+    if (!memory_) std::abort();
+    lines_ = std::make_unique<portix::SimulatedLines>(memory_.get());
+    bus_ = std::make_unique<portix::TwoWireBus>(*lines_, clock_);
+  }
+  bool Transfer(DWORD code, const BYTE* input, DWORD inputLength, BYTE* output, DWORD outputLength) override {
+    const auto start = std::chrono::steady_clock::now();
+    const bool ok = bus_->Transfer(code, input, inputLength, output, outputLength).ok;
+    inside += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ++transfers;
+    bytes += 1 + (code == IOCTL_BUS_READ ? outputLength : inputLength - 2);
+    return ok;
+  }
+  void Pause(DWORD milliseconds) override { Sleep(milliseconds); }
+  void Reset() {
+    inside = 0;
+    transfers = bytes = 0;
+  }
+  double inside = 0;  // seconds inside Transfer
+  size_t transfers = 0;
+  size_t bytes = 0;
+
+ private:
+  portix::RealClock clock_;
+  std::unique_ptr<portix::EepromModel> memory_;
+  std::unique_ptr<portix::SimulatedLines> lines_;
+  std::unique_ptr<portix::TwoWireBus> bus_;
+};
+
+void BM_ReadBackOnTheBusAlone(benchmark::State& state) {
+  constexpr int kCount = 495;  // what the full-set benchmark writes
+  RealPort port(StatusImage(kImageSize, kCount, kNotesPerMelody));
+  chimox::BellMemory29 memory(port);
+  AlwaysOn progress;
+  BellInfo info{};
+  memory.ReadStatus(info, progress);
+  if (info.melodyCount != kCount) {
+    state.SkipWithError("status read failed");
+    return;
+  }
+  port.Reset();
+  IMelody* melody = NewMelody(0);
+  for (auto _ : state) {
+    for (LONG n = 1; n <= info.melodyCount; ++n) {
+      melody->Clear();
+      memory.ReadMelody(melody, n, info, progress);
+    }
+  }
+  melody->Release();
+  state.counters["transfers"] = static_cast<double>(port.transfers);
+  state.counters["floor_s"] = static_cast<double>(port.bytes) * kSecondsPerByte;
+  state.counters["inside_transfers_s"] = port.inside;
+}
+BENCHMARK(BM_ReadBackOnTheBusAlone)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
 // One sequential read of 1 KByte on the bus with the real bit timing.
 void BM_BusReadKByte(benchmark::State& state) {
   portix::RealClock clock;
