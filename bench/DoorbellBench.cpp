@@ -56,6 +56,17 @@ void SetPort(const std::string& port) {
   RegCloseKey(key);
 }
 
+// A version 2.9 bell object on port; null when none can be made.
+IBell_ver2_9* BellOn(const std::string& port) {
+  SetPort(port);
+  IBell_ver2_9* bell = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_Bell, nullptr, CLSCTX_INPROC_SERVER, IID_IBell_ver2_9,
+                              reinterpret_cast<void**>(&bell)))) {
+    return nullptr;
+  }
+  return bell;
+}
+
 bool RegisterModule(const char* name) {
   HMODULE module = LoadLibrary((ModuleDir() + "/" + name).c_str());
   if (!module) return false;
@@ -173,10 +184,8 @@ void BM_FullSetWriteAndReadBack(benchmark::State& state) {
     state.PauseTiming();
     const std::string image = (g_work / "bell.bin").string();
     std::filesystem::remove(image);
-    SetPort("virtual:" + image + "?size=32768");
-    IBell_ver2_9* bell = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_Bell, nullptr, CLSCTX_INPROC_SERVER, IID_IBell_ver2_9,
-                                reinterpret_cast<void**>(&bell)))) {
+    IBell_ver2_9* bell = BellOn("virtual:" + image + "?size=32768");
+    if (!bell) {
       state.SkipWithError("no bell object");
       return;
     }
@@ -261,10 +270,8 @@ std::string StatusImage(size_t size, int count, int notesEach) {
 // melodies stored (1024 is the longest directory there can be).
 void BM_Version29Status(benchmark::State& state) {
   const std::string image = StatusImage(static_cast<size_t>(state.range(0)), static_cast<int>(state.range(1)), 14);
-  SetPort("virtual:" + image);
-  IBell_ver2_9* bell = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_Bell, nullptr, CLSCTX_INPROC_SERVER, IID_IBell_ver2_9,
-                              reinterpret_cast<void**>(&bell)))) {
+  IBell_ver2_9* bell = BellOn("virtual:" + image);
+  if (!bell) {
     state.SkipWithError("no bell object");
     return;
   }
@@ -295,10 +302,8 @@ BENCHMARK(BM_Version29Status)
 // part of each melody's read-back that the bit timing does not fix.
 void BM_OperationOverhead(benchmark::State& state) {
   const std::string image = StatusImage(32768, 1, 1);
-  SetPort("virtual:" + image + "?fast=1");
-  IBell_ver2_9* bell = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_Bell, nullptr, CLSCTX_INPROC_SERVER, IID_IBell_ver2_9,
-                              reinterpret_cast<void**>(&bell)))) {
+  IBell_ver2_9* bell = BellOn("virtual:" + image + "?fast=1");
+  if (!bell) {
     state.SkipWithError("no bell object");
     return;
   }
