@@ -76,9 +76,10 @@ class CProgrammerFlow {
 
   // The outcome of a worker's code for operation: a status read fails with
   // an I/O error for a failed transfer or a cancel, reports a damaged memory
-  // as such, and fails with a program error for anything else; an append or a melody read fails with a program error only when
-  // refused or without a component runtime (the device is untouched then),
-  // with an I/O error for everything else, a worker out of memory included.
+  // as such, and fails with a program error for anything else; an append or
+  // a melody read fails with a program error only when refused or without a
+  // component runtime (the device is untouched then), with an I/O error for
+  // everything else, a worker out of memory included.
   static Outcome Classify(WORD operation, LPARAM code);
   // The bar position that splits the rest of the bar after base into count
   // equal stretches, at percent of stretch index; rounded half up.

@@ -2,7 +2,6 @@
 // runtime on a virtual doorbell named in the registry, with its worker
 // operations reporting through posted messages.
 #include <gtest/gtest.h>
-
 #include <sys/resource.h>
 
 #include <csignal>
@@ -387,8 +386,9 @@ TEST_F(BellObject, APageThatCannotBeSavedIsAFailedWriteAndLosesNothing) {
     WriteImage(image_, c.v29 ? Image29(16384, stored) : Image20(stored));
     const std::string port = "virtual:" + image_ + (c.fast ? "?fast=1" : "");
     AnyBell bell;
-    ASSERT_EQ(c.v29 ? CreateOn(port, IID_IBell_ver2_9, bell.v29.put()) : CreateOn(port, IID_IBell_ver2_0, bell.v20.put()),
-              S_OK);
+    ASSERT_EQ(
+        c.v29 ? CreateOn(port, IID_IBell_ver2_9, bell.v29.put()) : CreateOn(port, IID_IBell_ver2_0, bell.v20.put()),
+        S_OK);
     BellInfo info{};
     ASSERT_EQ(bell.ReadInfo(&info, &target_), S_OK);
     ASSERT_EQ(UntilEnd().back(), (Note{1, 100, 0}));

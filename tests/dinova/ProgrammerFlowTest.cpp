@@ -249,12 +249,11 @@ TEST_F(ProgrammerFlowTest, EveryCodeInEveryPhaseOfEveryFlow) {
       // damaged memory is a known status that only a clear can mend.
       const bool known = (outcome == 'P' && phase.operation != BELL_OP_READ_INFO) || outcome == 'D';
       const std::vector<std::string> expected =
-          outcome == 'D' ? std::vector<std::string>{kDamagedBox, "status 1",
-                                                    "end known focus " + std::to_string(IDC_CLEAR)}
-                         : std::vector<std::string>{outcome == 'I' ? kIoBox : kProgramBox,
-                                                    known ? "status 1" : "status ?",
-                                                    known ? "end known focus 0"
-                                                          : "end unknown focus " + std::to_string(IDC_REFRESH)};
+          outcome == 'D'
+              ? std::vector<std::string>{kDamagedBox, "status 1", "end known focus " + std::to_string(IDC_CLEAR)}
+              : std::vector<std::string>{
+                    outcome == 'I' ? kIoBox : kProgramBox, known ? "status 1" : "status ?",
+                    known ? "end known focus 0" : "end unknown focus " + std::to_string(IDC_REFRESH)};
       EXPECT_EQ(expected, actions);
       EXPECT_EQ(known, flow.IsStatusKnown());
       EXPECT_EQ(outcome == 'D', flow.IsDamaged());
