@@ -89,22 +89,38 @@ IMelody* NewMelody(int seed) {
   return melody;
 }
 
+// The virtual doorbell of an image file on a bus of its own, timed by Clock.
+template <class Clock>
+struct ImageBus {
+  explicit ImageBus(const std::string& image) {
+    std::string error;
+    memory = portix::EepromModel::Open(image, kImageSize, clock, &error);
+    if (!memory) std::abort();
+    lines = std::make_unique<portix::SimulatedLines>(memory.get());
+    bus = std::make_unique<portix::TwoWireBus>(*lines, clock);
+  }
+  Clock clock;
+  std::unique_ptr<portix::EepromModel> memory;
+  std::unique_ptr<portix::SimulatedLines> lines;
+  std::unique_ptr<portix::TwoWireBus> bus;
+};
+
+// The bus bytes of one transfer: select and address or data bytes.
+size_t BusBytes(DWORD code, DWORD inputLength, DWORD outputLength) {
+  return 1 + (code == IOCTL_BUS_READ ? outputLength : inputLength - 2);
+}
+
 // Counts the bus bytes and written pages of the procedures, in simulated time.
 class CountingPort final : public chimox::BusPort {
  public:
-  explicit CountingPort(const std::string& image) {
-    std::string error;
-    memory_ = portix::EepromModel::Open(image, kImageSize, clock_, &error);
-    lines_ = std::make_unique<portix::SimulatedLines>(memory_.get());
-    bus_ = std::make_unique<portix::TwoWireBus>(*lines_, clock_);
-  }
+  explicit CountingPort(const std::string& image) : bus_(image) {}
   bool Transfer(DWORD code, const BYTE* input, DWORD inputLength, BYTE* output, DWORD outputLength) override {
-    bytes += 1 + (code == IOCTL_BUS_READ ? outputLength : inputLength - 2);
-    return bus_->Transfer(code, input, inputLength, output, outputLength).ok;
+    bytes += BusBytes(code, inputLength, outputLength);
+    return bus_.bus->Transfer(code, input, inputLength, output, outputLength).ok;
   }
   void Pause(DWORD milliseconds) override {
     ++pages;
-    clock_.Advance(milliseconds * 1000);
+    bus_.clock.Advance(milliseconds * 1000);
   }
   double Floor() const { return BitFloor() + static_cast<double>(pages) * kSecondsPerPage; }
   double BitFloor() const { return static_cast<double>(bytes) * kSecondsPerByte; }
@@ -112,10 +128,7 @@ class CountingPort final : public chimox::BusPort {
   size_t pages = 0;
 
  private:
-  portix::VirtualClock clock_;
-  std::unique_ptr<portix::EepromModel> memory_;
-  std::unique_ptr<portix::SimulatedLines> lines_;
-  std::unique_ptr<portix::TwoWireBus> bus_;
+  ImageBus<portix::VirtualClock> bus_;
 };
 
 struct AlwaysOn final : chimox::Progress {
@@ -334,19 +347,13 @@ BENCHMARK(BM_OperationOverhead)->Unit(benchmark::kMicrosecond)->UseRealTime();
 // costs.
 class RealPort final : public chimox::BusPort {
  public:
-  explicit RealPort(const std::string& image) {
-    std::string error;
-    memory_ = portix::EepromModel::Open(image, kImageSize, clock_, &error);
-    if (!memory_) std::abort();
-    lines_ = std::make_unique<portix::SimulatedLines>(memory_.get());
-    bus_ = std::make_unique<portix::TwoWireBus>(*lines_, clock_);
-  }
+  explicit RealPort(const std::string& image) : bus_(image) {}
   bool Transfer(DWORD code, const BYTE* input, DWORD inputLength, BYTE* output, DWORD outputLength) override {
     const auto start = std::chrono::steady_clock::now();
-    const bool ok = bus_->Transfer(code, input, inputLength, output, outputLength).ok;
+    const bool ok = bus_.bus->Transfer(code, input, inputLength, output, outputLength).ok;
     inside += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     ++transfers;
-    bytes += 1 + (code == IOCTL_BUS_READ ? outputLength : inputLength - 2);
+    bytes += BusBytes(code, inputLength, outputLength);
     return ok;
   }
   void Pause(DWORD milliseconds) override { Sleep(milliseconds); }
@@ -359,10 +366,7 @@ class RealPort final : public chimox::BusPort {
   size_t bytes = 0;
 
  private:
-  portix::RealClock clock_;
-  std::unique_ptr<portix::EepromModel> memory_;
-  std::unique_ptr<portix::SimulatedLines> lines_;
-  std::unique_ptr<portix::TwoWireBus> bus_;
+  ImageBus<portix::RealClock> bus_;
 };
 
 void BM_ReadBackOnTheBusAlone(benchmark::State& state) {
@@ -393,11 +397,8 @@ BENCHMARK(BM_ReadBackOnTheBusAlone)->Iterations(1)->Unit(benchmark::kSecond)->Us
 
 // One sequential read of 1 KByte on the bus with the real bit timing.
 void BM_BusReadKByte(benchmark::State& state) {
-  portix::RealClock clock;
-  std::string error;
-  auto memory = portix::EepromModel::Open((g_work / "kbyte.bin").string(), kImageSize, clock, &error);
-  portix::SimulatedLines lines(memory.get());
-  portix::TwoWireBus bus(lines, clock);
+  ImageBus<portix::RealClock> real((g_work / "kbyte.bin").string());
+  portix::TwoWireBus& bus = *real.bus;
   const BYTE address[] = {0xA0, 0, 0, 0};
   const BYTE read[] = {0xA1, 1};
   std::vector<BYTE> out(1024);
