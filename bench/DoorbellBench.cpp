@@ -56,6 +56,17 @@ void SetPort(const std::string& port) {
   RegCloseKey(key);
 }
 
+// A version 2.9 bell object on port; null when none can be made.
+IBell_ver2_9* BellOn(const std::string& port) {
+  SetPort(port);
+  IBell_ver2_9* bell = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_Bell, nullptr, CLSCTX_INPROC_SERVER, IID_IBell_ver2_9,
+                              reinterpret_cast<void**>(&bell)))) {
+    return nullptr;
+  }
+  return bell;
+}
+
 bool RegisterModule(const char* name) {
   HMODULE module = LoadLibrary((ModuleDir() + "/" + name).c_str());
   if (!module) return false;
@@ -78,22 +89,38 @@ IMelody* NewMelody(int seed) {
   return melody;
 }
 
+// The virtual doorbell of an image file on a bus of its own, timed by Clock.
+template <class Clock>
+struct ImageBus {
+  explicit ImageBus(const std::string& image) {
+    std::string error;
+    memory = portix::EepromModel::Open(image, kImageSize, clock, &error);
+    if (!memory) std::abort();
+    lines = std::make_unique<portix::SimulatedLines>(memory.get());
+    bus = std::make_unique<portix::TwoWireBus>(*lines, clock);
+  }
+  Clock clock;
+  std::unique_ptr<portix::EepromModel> memory;
+  std::unique_ptr<portix::SimulatedLines> lines;
+  std::unique_ptr<portix::TwoWireBus> bus;
+};
+
+// The bus bytes of one transfer: select and address or data bytes.
+size_t BusBytes(DWORD code, DWORD inputLength, DWORD outputLength) {
+  return 1 + (code == IOCTL_BUS_READ ? outputLength : inputLength - 2);
+}
+
 // Counts the bus bytes and written pages of the procedures, in simulated time.
 class CountingPort final : public chimox::BusPort {
  public:
-  explicit CountingPort(const std::string& image) {
-    std::string error;
-    memory_ = portix::EepromModel::Open(image, kImageSize, clock_, &error);
-    lines_ = std::make_unique<portix::SimulatedLines>(memory_.get());
-    bus_ = std::make_unique<portix::TwoWireBus>(*lines_, clock_);
-  }
+  explicit CountingPort(const std::string& image) : bus_(image) {}
   bool Transfer(DWORD code, const BYTE* input, DWORD inputLength, BYTE* output, DWORD outputLength) override {
-    bytes += 1 + (code == IOCTL_BUS_READ ? outputLength : inputLength - 2);
-    return bus_->Transfer(code, input, inputLength, output, outputLength).ok;
+    bytes += BusBytes(code, inputLength, outputLength);
+    return bus_.bus->Transfer(code, input, inputLength, output, outputLength).ok;
   }
   void Pause(DWORD milliseconds) override {
     ++pages;
-    clock_.Advance(milliseconds * 1000);
+    bus_.clock.Advance(milliseconds * 1000);
   }
   double Floor() const { return BitFloor() + static_cast<double>(pages) * kSecondsPerPage; }
   double BitFloor() const { return static_cast<double>(bytes) * kSecondsPerByte; }
@@ -101,10 +128,7 @@ class CountingPort final : public chimox::BusPort {
   size_t pages = 0;
 
  private:
-  portix::VirtualClock clock_;
-  std::unique_ptr<portix::EepromModel> memory_;
-  std::unique_ptr<portix::SimulatedLines> lines_;
-  std::unique_ptr<portix::TwoWireBus> bus_;
+  ImageBus<portix::VirtualClock> bus_;
 };
 
 struct AlwaysOn final : chimox::Progress {
@@ -173,10 +197,8 @@ void BM_FullSetWriteAndReadBack(benchmark::State& state) {
     state.PauseTiming();
     const std::string image = (g_work / "bell.bin").string();
     std::filesystem::remove(image);
-    SetPort("virtual:" + image + "?size=32768");
-    IBell_ver2_9* bell = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_Bell, nullptr, CLSCTX_INPROC_SERVER, IID_IBell_ver2_9,
-                                reinterpret_cast<void**>(&bell)))) {
+    IBell_ver2_9* bell = BellOn("virtual:" + image + "?size=32768");
+    if (!bell) {
       state.SkipWithError("no bell object");
       return;
     }
@@ -261,10 +283,8 @@ std::string StatusImage(size_t size, int count, int notesEach) {
 // melodies stored (1024 is the longest directory there can be).
 void BM_Version29Status(benchmark::State& state) {
   const std::string image = StatusImage(static_cast<size_t>(state.range(0)), static_cast<int>(state.range(1)), 14);
-  SetPort("virtual:" + image);
-  IBell_ver2_9* bell = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_Bell, nullptr, CLSCTX_INPROC_SERVER, IID_IBell_ver2_9,
-                              reinterpret_cast<void**>(&bell)))) {
+  IBell_ver2_9* bell = BellOn("virtual:" + image);
+  if (!bell) {
     state.SkipWithError("no bell object");
     return;
   }
@@ -289,13 +309,96 @@ BENCHMARK(BM_Version29Status)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
+// What one worker operation costs around its bus traffic: ReadMelody of a
+// one-note melody on a virtual doorbell in simulated time (the bus itself
+// takes next to nothing), from the call to its last message. This is the
+// part of each melody's read-back that the bit timing does not fix.
+void BM_OperationOverhead(benchmark::State& state) {
+  const std::string image = StatusImage(32768, 1, 1);
+  IBell_ver2_9* bell = BellOn("virtual:" + image + "?fast=1");
+  if (!bell) {
+    state.SkipWithError("no bell object");
+    return;
+  }
+  MessageQueue queue;
+  NotifyTarget target{WM_APP, queue.Window()};
+  BellInfo info{};
+  bell->ReadInfo(&info, &target);
+  WaitForEnd(queue);
+  IMelody* melody = NewMelody(0);
+  for (auto _ : state) {
+    melody->Clear();
+    bell->ReadMelody(melody, 1, &info, &target);
+    if (WaitForEnd(queue) != BELL_ERR_NONE) {
+      state.SkipWithError("read failed");
+      break;
+    }
+  }
+  melody->Release();
+  bell->Release();
+}
+BENCHMARK(BM_OperationOverhead)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// The read-back's bus traffic alone, with the real bit timing: every melody
+// of a full set read straight on the bus in the benchmark's thread, with no
+// bell object, port lock, worker or message. Set against the read-back
+// through the bell it tells what the operations around the bus cost; the
+// time spent inside the transfers tells what the rest of the procedure
+// costs.
+class RealPort final : public chimox::BusPort {
+ public:
+  explicit RealPort(const std::string& image) : bus_(image) {}
+  bool Transfer(DWORD code, const BYTE* input, DWORD inputLength, BYTE* output, DWORD outputLength) override {
+    const auto start = std::chrono::steady_clock::now();
+    const bool ok = bus_.bus->Transfer(code, input, inputLength, output, outputLength).ok;
+    inside += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ++transfers;
+    bytes += BusBytes(code, inputLength, outputLength);
+    return ok;
+  }
+  void Pause(DWORD milliseconds) override { Sleep(milliseconds); }
+  void Reset() {
+    inside = 0;
+    transfers = bytes = 0;
+  }
+  double inside = 0;  // seconds inside Transfer
+  size_t transfers = 0;
+  size_t bytes = 0;
+
+ private:
+  ImageBus<portix::RealClock> bus_;
+};
+
+void BM_ReadBackOnTheBusAlone(benchmark::State& state) {
+  constexpr int kCount = 495;  // what the full-set benchmark writes
+  RealPort port(StatusImage(kImageSize, kCount, kNotesPerMelody));
+  chimox::BellMemory29 memory(port);
+  AlwaysOn progress;
+  BellInfo info{};
+  memory.ReadStatus(info, progress);
+  if (info.melodyCount != kCount) {
+    state.SkipWithError("status read failed");
+    return;
+  }
+  port.Reset();
+  IMelody* melody = NewMelody(0);
+  for (auto _ : state) {
+    for (LONG n = 1; n <= info.melodyCount; ++n) {
+      melody->Clear();
+      memory.ReadMelody(melody, n, info, progress);
+    }
+  }
+  melody->Release();
+  state.counters["transfers"] = static_cast<double>(port.transfers);
+  state.counters["floor_s"] = static_cast<double>(port.bytes) * kSecondsPerByte;
+  state.counters["inside_transfers_s"] = port.inside;
+}
+BENCHMARK(BM_ReadBackOnTheBusAlone)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
 // One sequential read of 1 KByte on the bus with the real bit timing.
 void BM_BusReadKByte(benchmark::State& state) {
-  portix::RealClock clock;
-  std::string error;
-  auto memory = portix::EepromModel::Open((g_work / "kbyte.bin").string(), kImageSize, clock, &error);
-  portix::SimulatedLines lines(memory.get());
-  portix::TwoWireBus bus(lines, clock);
+  ImageBus<portix::RealClock> real((g_work / "kbyte.bin").string());
+  portix::TwoWireBus& bus = *real.bus;
   const BYTE address[] = {0xA0, 0, 0, 0};
   const BYTE read[] = {0xA1, 1};
   std::vector<BYTE> out(1024);

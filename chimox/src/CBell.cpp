@@ -20,6 +20,7 @@ namespace {
 constexpr char kNoErrorsText[] = "Ошибок нет";
 constexpr char kBellBusyText[] = "Звонок занят операцией ввода-вывода\n";
 constexpr char kCurrentAboveCountText[] = "Номер текущей мелодии больше количества мелодий";
+constexpr char kCurrentBelowOneText[] = "Номер текущей мелодии должен быть не меньше 1";
 constexpr char kIoErrorText[] = "Ошибка ввода-вывода при обмене со звонком";
 constexpr char kPortBusyText[] = "Порт звонка занят другой программой\n";
 
@@ -253,6 +254,14 @@ HRESULT CBell::RunSync(SyncOperation operation, Version version, BellInfo* info)
     if (!info) return E_POINTER;
     if (operation == SyncOperation::kCurrentMelody && info->currentMelody > info->melodyCount) {
       nv::Raise(E_FAIL, kCurrentAboveCountText);
+    }
+    // A version 2.9 memory whose current pointer names no melody of a
+    // non-empty set reads as damaged as a whole, so such a number is
+    // refused as a number beyond the set is. Version 2.0 keeps the pointer
+    // apart from the directory and reads on whatever it holds.
+    if (operation == SyncOperation::kCurrentMelody && version == Version::k29 &&
+        info->currentMelody < (info->melodyCount > 0 ? 1 : 0)) {
+      nv::Raise(E_FAIL, kCurrentBelowOneText);
     }
     // The record changes only once the device has it.
     BellInfo updated = *info;

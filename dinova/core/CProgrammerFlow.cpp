@@ -46,6 +46,7 @@ CProgrammerFlow::CProgrammerFlow(ProgrammerActions& actions, HWND window) : acti
 CProgrammerFlow::Outcome CProgrammerFlow::Classify(WORD operation, LPARAM code) {
   if (code == BELL_ERR_NONE) return Outcome::Progress;
   if (operation == BELL_OP_READ_INFO) {
+    if (code == BELL_ERR_DAMAGED) return Outcome::Damaged;
     return code == BELL_ERR_TRANSFER || code == BELL_ERR_CANCELLED ? Outcome::IoError : Outcome::ProgramError;
   }
   // Part of a melody may be written (or read) by now, whatever stopped the
@@ -129,6 +130,9 @@ void CProgrammerFlow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // A failed status read leaves nothing of the status to trust.
       ProgramError(phase_ != Phase::Status);
       return;
+    case Outcome::Damaged:
+      Damaged();
+      return;
     case Outcome::Progress:
       break;
   }
@@ -152,6 +156,7 @@ void CProgrammerFlow::OnStatusRead(int percent) {
   SetBar(percent / share);
   if (percent < 100) return;
   statusKnown_ = true;
+  damaged_ = false;
   base_ = bar_;
   if (flow_ == FLOW_REFRESH) {
     Done();
@@ -276,8 +281,21 @@ void CProgrammerFlow::ProgramError(bool keepStatus) {
   actions_.End({true, 0, false});
 }
 
+void CProgrammerFlow::Damaged() {
+  // Whatever the flow was for, nothing is appended to or read from a
+  // damaged memory. The record the bell filled holds no melodies and no free
+  // space; with it the status counts as known, which leaves "Очистить" on.
+  flow_ = 0;
+  statusKnown_ = true;
+  damaged_ = true;
+  actions_.ShowError(Text(DinovaStrings::kDamaged));
+  actions_.ShowStatus(&info_);
+  actions_.End({true, IDC_CLEAR, false});
+}
+
 void CProgrammerFlow::EndUnknown() {
   statusKnown_ = false;
+  damaged_ = false;
   actions_.ShowStatus(nullptr);
   actions_.End({false, IDC_REFRESH, false});
 }
@@ -300,6 +318,7 @@ void CProgrammerFlow::Clear() {
     cleared = actions_.Device().Clear(request_, error);
   }
   if (cleared) {
+    damaged_ = false;
     actions_.ShowStatus(&info_);
   } else {
     ShortRequestFailed(error);

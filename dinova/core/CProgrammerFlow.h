@@ -8,8 +8,10 @@
 //   read set     status read, read each melody back, save dialog, save
 // Clear and the selection mode are short requests of their own. While a flow
 // runs only "Выход" stays enabled; after an I/O error the status is unknown
-// and only a refresh can follow. Everything the user sees goes through
-// ProgrammerActions.
+// and only a refresh can follow. A status read that finds the memory damaged
+// ends every flow with that news; the status counts as known (no melodies, no
+// free space) so that "Очистить" can make the bell usable again. Everything
+// the user sees goes through ProgrammerActions.
 #pragma once
 
 #include "CAppendRules.h"
@@ -27,6 +29,7 @@ class CProgrammerFlow {
     Progress,      // code 0: the operation goes on or has ended well
     IoError,       // the exchange failed or was cancelled: the status is unknown
     ProgramError,  // the bell refused or could not run the operation
+    Damaged,       // the status read found a damaged memory: only clearing helps
   };
 
   // window: where the bell posts the flows' messages. actions must outlive
@@ -65,14 +68,18 @@ class CProgrammerFlow {
 
   bool IsRunning() const { return flow_ != 0; }
   bool IsStatusKnown() const { return statusKnown_; }
+  // The status is known and its read found the memory damaged (no clear
+  // since).
+  bool IsDamaged() const { return damaged_; }
   LONG BellType() const { return bellType_; }
   const BellInfo& Info() const { return info_; }
 
   // The outcome of a worker's code for operation: a status read fails with
-  // an I/O error for a failed transfer or a cancel, else with a program
-  // error; an append or a melody read fails with a program error only when
-  // refused or without a component runtime (the device is untouched then),
-  // with an I/O error for everything else, a worker out of memory included.
+  // an I/O error for a failed transfer or a cancel, reports a damaged memory
+  // as such, and fails with a program error for anything else; an append or
+  // a melody read fails with a program error only when refused or without a
+  // component runtime (the device is untouched then), with an I/O error for
+  // everything else, a worker out of memory included.
   static Outcome Classify(WORD operation, LPARAM code);
   // The bar position that splits the rest of the bar after base into count
   // equal stretches, at percent of stretch index; rounded half up.
@@ -98,6 +105,7 @@ class CProgrammerFlow {
   void Done();
   void IoError();
   void ProgramError(bool keepStatus);
+  void Damaged();
   // After a failed clear or set mode: the status is unknown.
   void ShortRequestFailed(const std::u16string& error);
   void EndUnknown();
@@ -110,6 +118,7 @@ class CProgrammerFlow {
   DeviceRequest request_{};
   LONG bellType_ = BELL_TYPE_29;
   bool statusKnown_ = false;
+  bool damaged_ = false;
   bool closing_ = false;
 
   // The running flow (its message number; 0 for none) and its counters.

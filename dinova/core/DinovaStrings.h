@@ -15,6 +15,10 @@ class DinovaStrings {
   static constexpr const char* kInitFailed = "Ошибка при инициализации приложения";
   static constexpr const char* kIoError = "Ошибка ввода-вывода при обмене со звонком";
   static constexpr const char* kProgramError = "Программная ошибка при выполнении операции";
+  // A status read found melodies the memory no longer describes consistently.
+  static constexpr const char* kDamaged =
+      "Память звонка повреждена: записанные мелодии не могут быть прочитаны.\n"
+      "Очистите звонок, чтобы снова записывать в него мелодии";
   static constexpr const char* kAskClear = "Очистить звонок, удалив все мелодии ?";
   static constexpr const char* kAskExitBusy =
       "Идет обмен со звонком.\n Если выйти сейчас, то мелодии в звонке могут быть испорчены.\n\n Выйти из программы ?";

@@ -162,6 +162,9 @@ PortLock EepromModel::Lock(std::string* error) {
     return PortLock::kFailed;
   }
   memory_ = std::move(current);
+  // The file is the part's memory: a write that could not be saved earlier
+  // is not in it, and Unlock reported it, so the part answers again.
+  failed_ = false;
   return PortLock::kHeld;
 }
 

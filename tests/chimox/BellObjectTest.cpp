@@ -2,7 +2,9 @@
 // runtime on a virtual doorbell named in the registry, with its worker
 // operations reporting through posted messages.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -241,6 +243,205 @@ TEST_F(BellObject, CurrentMelodyMayBeTheLastButNotBeyond) {
   EXPECT_EQ(ReadImage(image_)[256], 18);
   EXPECT_EQ(bell->SetCurrentMelody(nullptr), E_POINTER);
   bell->Release();
+}
+
+TEST_F(BellObject, CurrentMelodyOutsideTheSetIsRefusedWhereItWouldHideTheSet) {
+  constexpr char kBelowOne[] = "Номер текущей мелодии должен быть не меньше 1";
+  constexpr char kAboveCount[] = "Номер текущей мелодии больше количества мелодий";
+  struct Case {
+    const char* name;
+    bool v29;
+    int melodies;
+    LONG current;
+    HRESULT result;
+    const char* text;  // nullptr: accepted
+  };
+  const Case cases[] = {
+      {"2.9, zero in a set", true, 3, 0, E_FAIL, kBelowOne},
+      {"2.9, negative in a set", true, 3, -1, E_FAIL, kBelowOne},
+      {"2.9, above the count", true, 3, 4, E_FAIL, kAboveCount},
+      {"2.9, the first", true, 3, 1, S_OK, nullptr},
+      {"2.9, the last", true, 3, 3, S_OK, nullptr},
+      {"2.9, zero in an empty memory", true, 0, 0, S_OK, nullptr},
+      {"2.9, negative in an empty memory", true, 0, -1, E_FAIL, kBelowOne},
+      {"2.0, zero in a set (no lower bound)", false, 3, 0, S_OK, nullptr},
+      {"2.0, above the count", false, 3, 4, E_FAIL, kAboveCount},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Melodies set(static_cast<size_t>(c.melodies), Notes(2));
+    const std::vector<BYTE> image = c.v29 ? Image29(16384, set, c.melodies > 0 ? 2 : 0) : Image20(set, 17);
+    BellInfo info{};
+    HRESULT hr = E_UNEXPECTED;
+    if (c.v29) {
+      IBell_ver2_9* bell = nullptr;
+      ASSERT_EQ(Create(image, true, IID_IBell_ver2_9, &bell), S_OK);
+      ASSERT_EQ(bell->ReadInfo(&info, &target_), S_OK);
+      ASSERT_EQ(UntilEnd().back(), (Note{1, 100, 0}));
+      info.currentMelody = c.current;
+      hr = bell->SetCurrentMelody(&info);
+      bell->Release();
+    } else {
+      IBell_ver2_0* bell = nullptr;
+      ASSERT_EQ(Create(image, true, IID_IBell_ver2_0, &bell), S_OK);
+      ASSERT_EQ(bell->ReadInfo(&info, &target_), S_OK);
+      ASSERT_EQ(UntilEnd().back(), (Note{1, 100, 0}));
+      info.currentMelody = c.current;
+      hr = bell->SetCurrentMelody(&info);
+      bell->Release();
+    }
+    EXPECT_EQ(hr, c.result);
+    if (c.text) {
+      EXPECT_EQ(ErrorText(), c.text);
+      // A refusal writes nothing.
+      EXPECT_EQ(ReadImage(image_), image);
+    }
+
+    // Whatever was accepted, the set still reads whole.
+    IBell_ver2_9* v29 = nullptr;
+    IBell_ver2_0* v20 = nullptr;
+    BellInfo fresh{};
+    if (c.v29) {
+      ASSERT_EQ(CreateOn("virtual:" + image_ + "?fast=1", IID_IBell_ver2_9, &v29), S_OK);
+      ASSERT_EQ(v29->ReadInfo(&fresh, &target_), S_OK);
+    } else {
+      ASSERT_EQ(CreateOn("virtual:" + image_ + "?fast=1", IID_IBell_ver2_0, &v20), S_OK);
+      ASSERT_EQ(v20->ReadInfo(&fresh, &target_), S_OK);
+    }
+    EXPECT_EQ(UntilEnd().back(), (Note{1, 100, 0}));
+    EXPECT_EQ(fresh.melodyCount, c.melodies);
+    if (v29) v29->Release();
+    if (v20) v20->Release();
+  }
+}
+
+// Writes to files at or beyond limit bytes fail (EFBIG) for the length of a
+// scope, as a full or failing disk would: the page saves of the virtual
+// doorbell's image meet a real failed write.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t limit) {
+    EXPECT_EQ(0, getrlimit(RLIMIT_FSIZE, &before_));
+    previous_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit lowered = before_;
+    lowered.rlim_cur = limit;
+    EXPECT_EQ(0, setrlimit(RLIMIT_FSIZE, &lowered));
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &before_);
+    std::signal(SIGXFSZ, previous_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  rlimit before_{};
+  void (*previous_)(int) = SIG_DFL;
+};
+
+// One bell object of either version, for the tests that run the same steps
+// on both.
+struct AnyBell {
+  nv::ComPtr<IBell_ver2_0> v20;
+  nv::ComPtr<IBell_ver2_9> v29;
+  HRESULT ReadInfo(BellInfo* info, NotifyTarget* target) {
+    return v29 ? v29->ReadInfo(info, target) : v20->ReadInfo(info, target);
+  }
+  HRESULT AddMelody(IMelody* melody, BellInfo* info, NotifyTarget* target) {
+    return v29 ? v29->AddMelody(melody, info, target, 0) : v20->AddMelody(melody, info, target);
+  }
+  HRESULT ReadMelody(IMelody* melody, LONG number, BellInfo* info, NotifyTarget* target) {
+    return v29 ? v29->ReadMelody(melody, number, info, target) : v20->ReadMelody(melody, number, info, target);
+  }
+  HRESULT ClearSet(BellInfo* info) { return v29 ? v29->ClearSet(info) : v20->ClearSet(info); }
+  HRESULT SetSelectionMode(BellInfo* info) { return v29 ? v29->SetSelectionMode(info) : v20->SetSelectionMode(info); }
+  HRESULT SetCurrentMelody(BellInfo* info) { return v29 ? v29->SetCurrentMelody(info) : v20->SetCurrentMelody(info); }
+};
+
+TEST_F(BellObject, APageThatCannotBeSavedIsAFailedWriteAndLosesNothing) {
+  enum class Op { Append, Clear, Mode, Current };
+  struct Case {
+    const char* name;
+    bool v29;
+    bool fast;     // saves at the stop condition; else in the background while the host pauses
+    rlim_t limit;  // image bytes from here on cannot be written
+    Op op;
+  };
+  const Case cases[] = {
+      {"2.0 append: notes saved, their flags not", false, true, 256, Op::Append},
+      {"2.0 append, background saves", false, false, 256, Op::Append},
+      {"2.0 clear", false, true, 256, Op::Clear},
+      {"2.0 mode", false, true, 256, Op::Mode},
+      {"2.0 current", false, true, 256, Op::Current},
+      {"2.9 append: the notes", true, true, 0x0800, Op::Append},
+      {"2.9 append, background saves", true, false, 0x0800, Op::Append},
+      {"2.9 clear", true, true, 0, Op::Clear},
+      {"2.9 clear, background save", true, false, 0, Op::Clear},
+      {"2.9 mode", true, true, 0, Op::Mode},
+      {"2.9 current", true, true, 0, Op::Current},
+  };
+  const Melodies stored = {Notes(3), Notes(5, FLAG_DOT)};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteImage(image_, c.v29 ? Image29(16384, stored) : Image20(stored));
+    const std::string port = "virtual:" + image_ + (c.fast ? "?fast=1" : "");
+    AnyBell bell;
+    ASSERT_EQ(
+        c.v29 ? CreateOn(port, IID_IBell_ver2_9, bell.v29.put()) : CreateOn(port, IID_IBell_ver2_0, bell.v20.put()),
+        S_OK);
+    BellInfo info{};
+    ASSERT_EQ(bell.ReadInfo(&info, &target_), S_OK);
+    ASSERT_EQ(UntilEnd().back(), (Note{1, 100, 0}));
+    ASSERT_EQ(info.melodyCount, 2);
+    const BellInfo before = info;
+
+    auto melody = MakeMelody(Notes(4));
+    auto run = [&](Op op) {
+      switch (op) {
+        case Op::Append:
+          EXPECT_EQ(bell.AddMelody(melody.get(), &info, &target_), S_OK);
+          return UntilEnd().back().code == BELL_ERR_NONE;
+        case Op::Clear:
+          return bell.ClearSet(&info) == S_OK;
+        case Op::Mode:
+          info.selectionMode = BELL_MODE_MANUAL;
+          return bell.SetSelectionMode(&info) == S_OK;
+        case Op::Current:
+          info.currentMelody = 2;
+          return bell.SetCurrentMelody(&info) == S_OK;
+      }
+      return false;
+    };
+    {
+      FileSizeLimit full(c.limit);
+      EXPECT_FALSE(run(c.op));
+    }
+    if (c.op != Op::Append) {
+      EXPECT_EQ(ErrorText(), "Ошибка ввода-вывода при обмене со звонком");
+      // The record changes only once the device has it.
+      EXPECT_EQ(info.melodyCount, before.melodyCount);
+      EXPECT_EQ(info.usedSymbols, before.usedSymbols);
+    }
+
+    // The same bell, and the image as any program sees it, still hold the
+    // set as it was, and the bell goes on working once the file can be
+    // written again.
+    BellInfo after{};
+    ASSERT_EQ(bell.ReadInfo(&after, &target_), S_OK);
+    ASSERT_EQ(UntilEnd().back(), (Note{1, 100, 0}));
+    EXPECT_EQ(after.melodyCount, 2);
+    EXPECT_EQ(after.usedSymbols, before.usedSymbols);
+    EXPECT_EQ(after.currentMelody, 1);
+    EXPECT_EQ(after.selectionMode, BELL_MODE_SEQUENTIAL);
+    for (LONG m = 1; m <= 2; ++m) {
+      auto back = MakeMelody();
+      ASSERT_EQ(bell.ReadMelody(back.get(), m, &after, &target_), S_OK);
+      ASSERT_EQ(UntilEnd().back().code, BELL_ERR_NONE);
+      EXPECT_EQ(NotesOf(back.get()), stored[static_cast<size_t>(m - 1)]) << m;
+    }
+    info = after;
+    EXPECT_TRUE(run(c.op));
+  }
 }
 
 TEST_F(BellObject, WorkerOutcomesArriveAsMessages) {

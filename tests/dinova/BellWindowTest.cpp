@@ -30,6 +30,9 @@ constexpr int kAlwaysThere[] = {IDC_REFRESH, IDC_EXIT};
 
 const QString kIoError = QStringLiteral("Ошибка ввода-вывода при обмене со звонком");
 const QString kProgramError = QStringLiteral("Программная ошибка при выполнении операции");
+const QString kDamaged = QStringLiteral(
+    "Память звонка повреждена: записанные мелодии не могут быть прочитаны.\n"
+    "Очистите звонок, чтобы снова записывать в него мелодии");
 
 class BellWindowTest : public testing::Test {
  protected:
@@ -231,6 +234,38 @@ TEST_F(BellWindowTest, ClearEmptiesTheBellOnlyAfterYes) {
   EXPECT_EQ("0", window_->FieldText(IDC_MELODY_COUNT));
   EXPECT_EQ("15352 нотных знаков", window_->FieldText(IDC_FREE));
   EXPECT_TRUE(Decode29(ReadImage(image_)).melodies.empty());
+}
+
+TEST_F(BellWindowTest, ADamagedMemoryIsShownWrittenByNothingAndMadeUsableByClear) {
+  // Three melodies whose header names current melody 15.
+  const Melodies stored = {Notes(3), Notes(4), Notes(5)};
+  const std::vector<BYTE> damaged = Image29(32768, stored, 15);
+  Start(damaged);
+  files_ = {MelFile("tune.mel", Notes(2)), MelFile("other.mel", Notes(2))};
+  dialogs_.saveAnswers = {QString::fromStdString(dir_.file("back.sto"))};
+  for (int control : {IDC_REFRESH, IDC_ADD_MELODY, IDC_WRITE_SET, IDC_READ_SET}) {
+    SCOPED_TRACE(control);
+    dialogs_.boxes.clear();
+    Run(control);
+    EXPECT_EQ(kDamaged, LastBox());
+    EXPECT_EQ(1u, dialogs_.boxes.size());
+    EXPECT_EQ("0", window_->FieldText(IDC_MELODY_COUNT));
+    EXPECT_EQ("0 нотных знаков", window_->FieldText(IDC_FREE));
+    EXPECT_TRUE(Enabled(IDC_CLEAR));
+    EXPECT_TRUE(checks_.empty());
+    EXPECT_TRUE(dialogs_.fileRequests.empty());
+    EXPECT_EQ(damaged, ReadImage(image_));
+  }
+
+  dialogs_.boxes.clear();
+  dialogs_.answers = {IDYES};
+  window_->Clear();
+  EXPECT_EQ("15352 нотных знаков", window_->FieldText(IDC_FREE));
+  Run(IDC_ADD_MELODY);
+  ASSERT_EQ(1u, dialogs_.boxes.size());  // the clear's question, nothing since
+  EXPECT_EQ(std::vector<QString>{"Мелодия подходящего размера"}, checks_);
+  EXPECT_EQ(Melodies{Notes(2)}, Decode29(ReadImage(image_)).melodies);
+  EXPECT_EQ("1", window_->FieldText(IDC_MELODY_COUNT));
 }
 
 TEST_F(BellWindowTest, SelectionModeOffersRandomOnlyOnVersion29) {

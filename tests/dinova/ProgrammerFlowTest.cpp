@@ -21,6 +21,9 @@ namespace {
 
 const std::string kIoBox = "box Ошибка ввода-вывода при обмене со звонком";
 const std::string kProgramBox = "box Программная ошибка при выполнении операции";
+const std::string kDamagedBox =
+    "box Память звонка повреждена: записанные мелодии не могут быть прочитаны.\n"
+    "Очистите звонок, чтобы снова записывать в него мелодии";
 
 HWND const kWindow = reinterpret_cast<HWND>(0x1234);
 
@@ -183,8 +186,9 @@ class ProgrammerFlowTest : public testing::Test {
     Post(flow, BELL_OP_READ_INFO, 100);
   }
   // The log from entry from on.
-  std::vector<std::string> LogFrom(size_t from) const {
-    return {script_.log.begin() + static_cast<std::ptrdiff_t>(from), script_.log.end()};
+  std::vector<std::string> LogFrom(size_t from) const { return LogFrom(script_, from); }
+  static std::vector<std::string> LogFrom(const Script& script, size_t from) {
+    return {script.log.begin() + static_cast<std::ptrdiff_t>(from), script.log.end()};
   }
 
   nvtest::TempDir dir_;
@@ -201,23 +205,24 @@ struct Phase {
   int control;
   UINT flow;
   WORD operation;
-  // Per code 0 to 5: '.' goes on, 'I' I/O error, 'P' program error.
+  // Per code 0 to 6: '.' goes on, 'I' I/O error, 'P' program error, 'D'
+  // damaged memory.
   const char* outcomes;
 };
 
 constexpr Phase kPhases[] = {
-    {"refresh: status", IDC_REFRESH, FLOW_REFRESH, BELL_OP_READ_INFO, ".IPPIP"},
-    {"add melody: status", IDC_ADD_MELODY, FLOW_ADD_MELODY, BELL_OP_READ_INFO, ".IPPIP"},
-    {"add melody: append", IDC_ADD_MELODY, FLOW_ADD_MELODY, BELL_OP_ADD_MELODY, ".IPPII"},
-    {"write set: status", IDC_WRITE_SET, FLOW_WRITE_SET, BELL_OP_READ_INFO, ".IPPIP"},
-    {"write set: append", IDC_WRITE_SET, FLOW_WRITE_SET, BELL_OP_ADD_MELODY, ".IPPII"},
-    {"read set: status", IDC_READ_SET, FLOW_READ_SET, BELL_OP_READ_INFO, ".IPPIP"},
-    {"read set: read back", IDC_READ_SET, FLOW_READ_SET, BELL_OP_READ_MELODY, ".IPPII"},
+    {"refresh: status", IDC_REFRESH, FLOW_REFRESH, BELL_OP_READ_INFO, ".IPPIPD"},
+    {"add melody: status", IDC_ADD_MELODY, FLOW_ADD_MELODY, BELL_OP_READ_INFO, ".IPPIPD"},
+    {"add melody: append", IDC_ADD_MELODY, FLOW_ADD_MELODY, BELL_OP_ADD_MELODY, ".IPPIII"},
+    {"write set: status", IDC_WRITE_SET, FLOW_WRITE_SET, BELL_OP_READ_INFO, ".IPPIPD"},
+    {"write set: append", IDC_WRITE_SET, FLOW_WRITE_SET, BELL_OP_ADD_MELODY, ".IPPIII"},
+    {"read set: status", IDC_READ_SET, FLOW_READ_SET, BELL_OP_READ_INFO, ".IPPIPD"},
+    {"read set: read back", IDC_READ_SET, FLOW_READ_SET, BELL_OP_READ_MELODY, ".IPPIII"},
 };
 
 TEST_F(ProgrammerFlowTest, EveryCodeInEveryPhaseOfEveryFlow) {
   for (const Phase& phase : kPhases) {
-    for (LPARAM code = 0; code <= 5; ++code) {
+    for (LPARAM code = 0; code <= 6; ++code) {
       SCOPED_TRACE(std::string(phase.name) + ", code " + std::to_string(code));
       Script script;
       script.files = {phase.flow == FLOW_ADD_MELODY ? melody_ : set_};
@@ -240,13 +245,18 @@ TEST_F(ProgrammerFlowTest, EveryCodeInEveryPhaseOfEveryFlow) {
         continue;
       }
       // A failed status read leaves no status to trust; a failed append or
-      // read keeps the one read before it unless the device is in doubt.
-      const bool known = outcome == 'P' && phase.operation != BELL_OP_READ_INFO;
-      const std::vector<std::string> expected = {
-          outcome == 'I' ? kIoBox : kProgramBox, known ? "status 1" : "status ?",
-          known ? "end known focus 0" : "end unknown focus " + std::to_string(IDC_REFRESH)};
+      // read keeps the one read before it unless the device is in doubt. A
+      // damaged memory is a known status that only a clear can mend.
+      const bool known = (outcome == 'P' && phase.operation != BELL_OP_READ_INFO) || outcome == 'D';
+      const std::vector<std::string> expected =
+          outcome == 'D'
+              ? std::vector<std::string>{kDamagedBox, "status 1", "end known focus " + std::to_string(IDC_CLEAR)}
+              : std::vector<std::string>{
+                    outcome == 'I' ? kIoBox : kProgramBox, known ? "status 1" : "status ?",
+                    known ? "end known focus 0" : "end unknown focus " + std::to_string(IDC_REFRESH)};
       EXPECT_EQ(expected, actions);
       EXPECT_EQ(known, flow.IsStatusKnown());
+      EXPECT_EQ(outcome == 'D', flow.IsDamaged());
 
       // The worker's own end comes after the flow's: late, it changes nothing.
       const size_t ended = script.log.size();
@@ -642,6 +652,48 @@ TEST_F(ProgrammerFlowTest, FailedClearOrModeLeavesTheStatusUnknownAndOnlyRefresh
       flow.SetSelectionMode();
       EXPECT_EQ(after, script.log.size());
     }
+  }
+}
+
+TEST_F(ProgrammerFlowTest, ADamagedMemoryIsWrittenOrReadByNoFlowUntilCleared) {
+  struct Case {
+    const char* name;
+    int control;
+    UINT flow;
+  };
+  const Case cases[] = {
+      {"add melody", IDC_ADD_MELODY, FLOW_ADD_MELODY},
+      {"write set", IDC_WRITE_SET, FLOW_WRITE_SET},
+      {"read set", IDC_READ_SET, FLOW_READ_SET},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Script script;
+    script.files = {c.flow == FLOW_ADD_MELODY ? melody_ : set_};
+    script.savePaths = {dir_.file("out.sto")};
+    CProgrammerFlow flow(script, kWindow);
+    ASSERT_TRUE(flow.Start(c.control));
+    flow.OnMessage(c.flow, MAKELONG(BELL_OP_READ_INFO, 60), BELL_ERR_DAMAGED);
+    // No file is asked for, nothing loaded, appended or read back.
+    const std::vector<std::string> expected = {"read info", "begin", kDamagedBox, "status 1",
+                                               "end known focus " + std::to_string(IDC_CLEAR)};
+    EXPECT_EQ(expected, script.log);
+    EXPECT_FALSE(flow.IsRunning());
+    EXPECT_TRUE(flow.IsDamaged());
+
+    // The mode may still be set; a refused clear keeps nothing known; a
+    // clear that works ends the damage.
+    script.modes = {BELL_MODE_MANUAL};
+    size_t before = script.log.size();
+    flow.SetSelectionMode();
+    EXPECT_EQ((std::vector<std::string>{"ask mode random", "set mode 2", "status 1"}), LogFrom(script, before));
+    EXPECT_TRUE(flow.IsDamaged());
+    script.answers = {true};
+    before = script.log.size();
+    flow.Clear();
+    EXPECT_EQ((std::vector<std::string>{"ask clear", "clear", "status 1"}), LogFrom(script, before));
+    EXPECT_FALSE(flow.IsDamaged());
+    EXPECT_TRUE(flow.IsStatusKnown());
   }
 }
 

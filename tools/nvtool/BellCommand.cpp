@@ -88,9 +88,10 @@ void Verify(Context& c, LONG number, const MelodyData& written) {
 int Status(Context& c) {
   c.args.ExpectPositionals(1, "");
   ProgressBar bar("Reading the status");
-  c.bell.ReadInfo({&bar});
+  c.bell.ReadInfo({&bar}, BellSession::Damage::Accept);
   bar.Finish();
   PrintStatus(c.bell);
+  if (c.bell.Damaged()) throw BellSession::DamagedError();
   return kExitOk;
 }
 
@@ -172,7 +173,8 @@ int ReadSet(Context& c) {
 
 int Clear(Context& c) {
   c.args.ExpectPositionals(1, "");
-  c.bell.ReadInfo();
+  // Clearing is what makes a damaged memory usable again.
+  c.bell.ReadInfo({}, BellSession::Damage::Accept);
   c.bell.ClearSet();
   PrintStatus(c.bell);
   return kExitOk;
@@ -238,7 +240,7 @@ std::string_view BellCommand::Help() const {
          "                       does not fit into the free space\n"
          "  read-set OUT.sto     read every melody back into a set file (the device\n"
          "                       keeps no names: they become \"Мелодия N1\", ...)\n"
-         "  clear                remove every melody\n"
+         "  clear                remove every melody (also from a damaged memory)\n"
          "  mode sequential|manual|random\n"
          "                       the melody selection mode (random: version 2.9 only)\n"
          "  current N            the melody the bell plays next\n"
@@ -246,6 +248,10 @@ std::string_view BellCommand::Help() const {
          "\n"
          "Appending needs a known selection mode (set one with \"mode\" first) and makes\n"
          "melody 1 current when there is no current melody.\n"
+         "\n"
+         "A memory whose directory no longer holds together is reported as damaged\n"
+         "(exit status 3): \"status\" shows it, everything but \"clear\" and \"dump\" is\n"
+         "refused, and \"clear\" makes the bell usable again.\n"
          "\n"
          "  --port P      the port for this run: /dev/parportN, /dev/i2c-N or\n"
          "                virtual:IMAGE[?size=BYTES][&fast=1] (default: the \"Port\" value\n"

@@ -48,9 +48,15 @@ std::u16string BellSession::IoErrorText() const {
   return kIoError + u" (" + nv::Utf8ToWide(port_) + u")";
 }
 
-void BellSession::ReadInfo(BellProgress progress) {
+void BellSession::ReadInfo(BellProgress progress, Damage damage) {
+  damaged_ = false;
   const HRESULT hr = v20_ ? v20_->ReadInfo(&info_, &target_) : v29_->ReadInfo(&info_, &target_);
   Await(BELL_OP_READ_INFO, hr, progress);
+  if (damaged_ && damage == Damage::Refuse) throw DamagedError();
+}
+
+ToolError BellSession::DamagedError() {
+  return ToolError(kExitDamaged, std::string(DinovaStrings::kDamaged) + " (nvtool bell clear)");
 }
 
 void BellSession::AddMelody(IMelody* melody, BellProgress progress) {
@@ -83,6 +89,12 @@ void BellSession::Await(WORD operation, HRESULT started, BellProgress progress) 
       if (message.message != kBellMessage || LOWORD(message.wParam) != operation) continue;
       const int percent = HIWORD(message.wParam);
       if (progress.bar) progress.bar->Set(progress.base + percent * progress.span / 100);
+      // A damaged memory ends the status read with the record filled; the
+      // caller decides whether that is a failure.
+      if (operation == BELL_OP_READ_INFO && message.lParam == BELL_ERR_DAMAGED) {
+        damaged_ = true;
+        return;
+      }
       if (message.lParam != BELL_ERR_NONE) FailWorker(operation, message.lParam, cancelled);
       if (percent >= 100) return;
     }

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "ToolError.h"
 #include "platform/ComPtr.h"
 #include "chimox/Chimox.h"
 #include "platform/MessageQueue.h"
@@ -36,8 +37,18 @@ class BellSession {
   BellInfo& Info() { return info_; }
   LONG FreeSymbols() const { return info_.capacity - info_.usedSymbols; }
 
+  // What a status read does when it finds the memory damaged.
+  enum class Damage {
+    Refuse,  // fail with kExitDamaged
+    Accept,  // end well with Damaged() true; the record shows no melodies and no free space
+  };
+
   // Worker operations; each returns once the operation has ended well.
-  void ReadInfo(BellProgress progress = {});
+  void ReadInfo(BellProgress progress = {}, Damage damage = Damage::Refuse);
+  // The last status read found the memory damaged.
+  bool Damaged() const { return damaged_; }
+  // The failure that tells the memory is damaged and what mends it.
+  static ToolError DamagedError();
   void AddMelody(IMelody* melody, BellProgress progress = {});
   // Appends the notes of melody number (1-based) to melody.
   void ReadMelody(IMelody* melody, LONG number, BellProgress progress = {});
@@ -65,4 +76,5 @@ class BellSession {
   MessageQueue queue_;
   NotifyTarget target_{};
   BellInfo info_{};
+  bool damaged_ = false;
 };

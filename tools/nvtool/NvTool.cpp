@@ -49,7 +49,8 @@ std::string NvTool::Overview() const {
   text +=
       "\n"
       "\"nvtool COMMAND --help\" describes a command. Exit status: 0 success, 1 failure\n"
-      "(the components' own message is printed), 2 wrong usage, 130 interrupted.\n";
+      "(the components' own message is printed), 2 wrong usage, 3 the doorbell's\n"
+      "memory is damaged (\"nvtool bell clear\" mends it), 130 interrupted.\n";
   return text;
 }
 

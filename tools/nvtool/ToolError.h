@@ -11,6 +11,7 @@ enum ExitCode : int {
   kExitOk = 0,
   kExitFailed = 1,         // a file, the device or a component refused
   kExitUsage = 2,          // the command line is wrong
+  kExitDamaged = 3,        // the doorbell's memory is damaged: only clearing it helps
   kExitInterrupted = 130,  // stopped by Ctrl+C
 };
 

@@ -103,6 +103,9 @@ class IBell_ver2_9 : public IUnknown {
   STDMETHOD(ClearSet)(BellInfo* info) = 0;
   // Stores info->selectionMode (random for anything but sequential and manual).
   STDMETHOD(SetSelectionMode)(BellInfo* info) = 0;
+  // As version 2.0, and also E_FAIL with "Номер текущей мелодии должен быть
+  // не меньше 1" for a number below 1 while the set has melodies (below 0
+  // for an empty set, which names none).
   STDMETHOD(SetCurrentMelody)(BellInfo* info) = 0;
 };
 

@@ -44,7 +44,8 @@ class EepromModel final : public BusDevice {
   bool Sync();
 
   // Takes the image's advisory lock without waiting and re-reads the file:
-  // kHeld, kBusy (another holder) or kFailed with *error set.
+  // kHeld, kBusy (another holder) or kFailed with *error set. Once held, a
+  // part that fell silent after a failed save answers again, from the file.
   PortLock Lock(std::string* error);
   // Saves what is pending and lets the lock go; false when a page could not
   // be saved. Harmless when not locked.
@@ -59,7 +60,8 @@ class EepromModel final : public BusDevice {
   bool PullsDataLow() const override { return pullData_; }
 
   const std::vector<BYTE>& memory() const { return memory_; }
-  // True once a write could not be saved; the part then answers nothing.
+  // True once a write could not be saved; the part then answers nothing
+  // until the next Lock.
   bool failed() const { return failed_; }
 
  private:
