@@ -151,7 +151,7 @@ TEST_F(MelodyDocTest, ObjectsThatCannotBeMadeAreReportedAndTriedAgain) {
 
 TEST_F(MelodyDocTest, ChannelMelodiesCollectByChannelAndOneBecomesTheDocument) {
   ASSERT_TRUE(doc_.NewDocument(u"x"));
-  doc_.Undo().Push({UNDO_INSERT_NOTE, 0, 0, 0, 0, {}});
+  doc_.Undo().Push({UNDO_INSERT_NOTE, 0, 0, 0, 0, {}, {}});
   for (ImportedNote note :
        {ImportedNote{1, 2, 0, 5}, ImportedNote{2, 3, 0, 2}, ImportedNote{3, 4, 8, 5}, ImportedNote{11, 2, 4, 5}})
     ASSERT_TRUE(doc_.ChannelAddNote(note));
@@ -204,7 +204,7 @@ TEST_F(MelodyDocTest, ExportedMidiImportsAsTheSameMelody) {
 
 TEST(CEditUndoMel, KeepsTheNewestThirtySteps) {
   CEditUndoMel undo;
-  for (LONG i = 0; i < 31; ++i) undo.Push({UNDO_PITCH_UP, i, 0, 0, 0, {}});
+  for (LONG i = 0; i < 31; ++i) undo.Push({UNDO_PITCH_UP, i, 0, 0, 0, {}, {}});
   EXPECT_EQ(29, undo.Top());
   UndoRecord record;
   std::vector<LONG> popped;

@@ -225,7 +225,9 @@ TEST_P(BellCommandsTest, ADamagedMemoryIsReportedRefusedAndMadeUsableByClear) {
     EXPECT_EQ(3, result.exitCode) << result.err;
     EXPECT_NE(std::string::npos, result.err.find(damaged)) << result.err;
     EXPECT_NE(std::string::npos, result.err.find("nvtool bell clear")) << result.err;
-    if (c.out) EXPECT_NE(std::string::npos, result.out.find(c.out)) << result.out;
+    if (c.out) {
+      EXPECT_NE(std::string::npos, result.out.find(c.out)) << result.out;
+    }
     EXPECT_EQ(image, FileBytes(File("bell.bin")));
   }
   EXPECT_FALSE(std::filesystem::exists(File("back.sto")));
