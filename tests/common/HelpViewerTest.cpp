@@ -10,15 +10,12 @@
 #include "CHelpWindowU.h"
 #include "HtmlHelpU.h"
 #include "TempDir.h"
+#include "TestApplication.h"
 
 namespace {
 
 QApplication& App() {
-  static int argc = 1;
-  static char name[] = "help-tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
+  return TestApplication<QApplication>("help-tests");
 }
 
 class HelpViewerTest : public testing::Test {

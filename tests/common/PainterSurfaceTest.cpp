@@ -10,15 +10,12 @@
 
 #include "QtDrawFont.h"
 #include "QtDrawSurface.h"
+#include "TestApplication.h"
 
 namespace {
 
 QGuiApplication& App() {
-  static int argc = 1;
-  static char name[] = "painter_surface_test";
-  static char* argv[] = {name, nullptr};
-  static QGuiApplication* app = new QGuiApplication(argc, argv);
-  return *app;
+  return TestApplication<QGuiApplication>("painter_surface_test");
 }
 
 QImage Blank() {

@@ -20,15 +20,12 @@
 #include "CStatusBarU.h"
 #include "QtMessageTarget.h"
 #include "QtUserDialogs.h"
+#include "TestApplication.h"
 
 namespace {
 
 QApplication& App() {
-  static int argc = 1;
-  static char name[] = "helper-tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
+  return TestApplication<QApplication>("helper-tests");
 }
 
 class CommandStatesTest : public testing::Test {

@@ -17,6 +17,7 @@
 #include "BellImages.h"
 #include "CPortSetting.h"
 #include "NotaraTestSupport.h"
+#include "TestApplication.h"
 #include "chimox/Chimox.h"
 #include "common/MelodyData.h"
 
@@ -25,11 +26,7 @@ namespace dinovatest {
 using Melodies = std::vector<std::vector<NoteValues>>;
 
 inline QApplication& App() {
-  static int argc = 1;
-  static char name[] = "dinova_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
+  return TestApplication<QApplication>("dinova_tests");
 }
 
 // Sonvox and Chimox registered from the program folder, sound to the null PCM.

@@ -28,6 +28,7 @@
 #include "NotaraCommands.h"
 #include "NotaraTestSupport.h"
 #include "QtGlyphImageList.h"
+#include "TestApplication.h"
 #include "common/CStringU.h"
 #include "platform/DrawSurface.h"
 #include "platform/Messages.h"
@@ -36,11 +37,7 @@
 namespace {
 
 QApplication& App() {
-  static int argc = 1;
-  static char name[] = "notara-tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
+  return TestApplication<QApplication>("notara-tests");
 }
 
 using Note = notaratest::MelNote;

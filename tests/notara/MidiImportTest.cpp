@@ -21,16 +21,13 @@
 #include "MidiTestFiles.h"
 #include "NotaraCommands.h"
 #include "NotaraTestSupport.h"
+#include "TestApplication.h"
 #include "common/CStringU.h"
 
 namespace {
 
 QApplication& App() {
-  static int argc = 1;
-  static char name[] = "notara-midi-tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
+  return TestApplication<QApplication>("notara-midi-tests");
 }
 
 struct Symbol {

@@ -18,15 +18,12 @@
 #include "NotaraCommands.h"
 #include "NotaraTestSupport.h"
 #include "QtDrawSurface.h"
+#include "TestApplication.h"
 
 namespace {
 
 QApplication& App() {
-  static int argc = 1;
-  static char name[] = "notara-print-tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
+  return TestApplication<QApplication>("notara-print-tests");
 }
 
 // A melody file of count quarter notes climbing through the range.

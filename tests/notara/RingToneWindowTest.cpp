@@ -15,16 +15,13 @@
 #include "MelodyDocClient.h"
 #include "NotaraCommands.h"
 #include "NotaraTestSupport.h"
+#include "TestApplication.h"
 #include "common/MelFormat.h"
 
 namespace {
 
 QApplication& App() {
-  static int argc = 1;
-  static char name[] = "notara-ringtone-tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
+  return TestApplication<QApplication>("notara-ringtone-tests");
 }
 
 std::string ReadAll(const std::string& path) {

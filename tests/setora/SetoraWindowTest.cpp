@@ -19,17 +19,14 @@
 #include "NotaraTestSupport.h"
 #include "SetoraIds.h"
 #include "SonvoxTestSupport.h"
+#include "TestApplication.h"
 #include "common/MelFormat.h"
 #include "common/StoFormat.h"
 
 namespace {
 
 QApplication& App() {
-  static int argc = 1;
-  static char name[] = "setora_window_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
+  return TestApplication<QApplication>("setora_window_tests");
 }
 
 // The script's answers, with the several-files open dialog of Add melody.
