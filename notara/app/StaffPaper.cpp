@@ -10,16 +10,23 @@
 #include "QtDrawSurface.h"
 #include "common/RequestThread.h"
 
-StaffPaper::StaffPaper(nv::RequestThread& doc, const CAppSetting& settings, ULONG zoom) : doc_(doc) {
+StaffPaper::StaffPaper(nv::RequestThread& doc, const CAppSetting& settings, ULONG zoom, Medium medium) : doc_(doc) {
   settings_.SetZoom(std::clamp(zoom, CAppSetting::kMinZoom, CAppSetting::kMaxZoom));
-  settings_.SetColours(settings.GetColours());
+  Colours colours = settings.GetColours();
+  if (medium == Medium::Paper) {
+    colours[kBackgroundColour] = RGB(255, 255, 255);
+    colours[kSelectedColour] = colours[kNoteColour];
+  }
+  settings_.SetColours(colours);
   settings_.SetNameFont(settings.NameFont());
   view_ = std::make_unique<CBellView>(doc, settings_);
 }
 
 StaffPaper::~StaffPaper() = default;
 
-void StaffPaper::SetPixelRatio(double ratio) { view_->SetPixelRatio(ratio); }
+void StaffPaper::SetPixelRatio(double ratio) {
+  view_->SetPixelRatio(ratio);
+}
 
 bool StaffPaper::Init() {
   return view_->InitView();

@@ -28,8 +28,15 @@ class StaffPaper {
   // The zoom paper is drawn at unless the caller asks for another.
   static constexpr ULONG kPaperZoom = CAppSetting::kMaxZoom;
 
-  // Takes settings' colours and name font; zoom within the settings' limits.
-  StaffPaper(nv::RequestThread& doc, const CAppSetting& settings, ULONG zoom = kPaperZoom);
+  // Where the drawing goes: a picture keeps the editor's colours; paper gets
+  // a white ground and no highlighted note, so a printer lays down only the
+  // staff, the notes and the title.
+  enum class Medium { Picture, Paper };
+
+  // Takes settings' colours (as medium asks) and name font; zoom within the
+  // settings' limits.
+  StaffPaper(nv::RequestThread& doc, const CAppSetting& settings, ULONG zoom = kPaperZoom,
+             Medium medium = Medium::Paper);
   ~StaffPaper();
   StaffPaper(const StaffPaper&) = delete;
   StaffPaper& operator=(const StaffPaper&) = delete;

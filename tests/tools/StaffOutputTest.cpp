@@ -46,6 +46,18 @@ int RedPixels(const QImage& image) {
   return red;
 }
 
+// The share of the image's pixels that are not (nearly) paper white.
+double InkShare(const QImage& image) {
+  long ink = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor c = image.pixelColor(x, y);
+      ink += c.red() < 235 || c.green() < 235 || c.blue() < 235 ? 1 : 0;
+    }
+  }
+  return static_cast<double>(ink) / (static_cast<double>(image.width()) * image.height());
+}
+
 // Whether a band of width pixels along the page's edges is all paper white.
 bool EdgesBlank(const QImage& page, int width) {
   for (int y = 0; y < page.height(); ++y) {
@@ -121,6 +133,9 @@ TEST_F(StaffOutputTest, PdfHasA4PagesBrokenBetweenRowsInsideTheMargins) {
       ASSERT_TRUE(page.load(QString::fromStdString(dir_.path()) + "/" + name, "PNG"));
       EXPECT_EQ(248, page.width()) << name.toStdString();
       EXPECT_TRUE(EdgesBlank(page, 12)) << name.toStdString();
+      // Paper is white between the lines and notes: the editor's grey ground
+      // would cover most of a full page.
+      EXPECT_LT(InkShare(page), 0.35) << name.toStdString();
       if (c.notes > 0) {
         EXPECT_GT(RedPixels(page), 100) << name.toStdString();
       }

@@ -105,8 +105,9 @@ std::string_view StaffCommand::Help() const {
          "The glyphs come from the music font when it is installed.\n"
          "The output's extension chooses the kind:\n"
          "  .svg          one picture of the whole staff, lines and title as vectors\n"
-         "  .pdf          A4 portrait pages, the staff fitted to the page width, the\n"
-         "                title on top and pages broken between staff rows\n"
+         "  .pdf          A4 portrait pages on white paper, the staff fitted to the\n"
+         "                page width, the title on top and pages broken between\n"
+         "                staff rows\n"
          "  anything else a PNG image\n"
          "\n"
          "  --zoom Z      scale in percent, 30 to 200 (default 100; 200 for PDF, where\n"
@@ -146,7 +147,8 @@ int StaffCommand::Run(const std::vector<std::string>& args) {
   if (!document.Start()) throw ToolError::Failed("the drawing thread cannot start");
 
   const CAppSetting settings;
-  StaffPaper paper(document.Thread(), settings, static_cast<ULONG>(zoom));
+  StaffPaper paper(document.Thread(), settings, static_cast<ULONG>(zoom),
+                   format == StaffFormat::Pdf ? StaffPaper::Medium::Paper : StaffPaper::Medium::Picture);
   paper.SetPixelRatio(static_cast<double>(scale));
   if (!paper.Init()) throw ToolError::Failed("the staff glyphs cannot be made");
   const QSize extent = paper.Extent();
@@ -177,8 +179,8 @@ int StaffCommand::Run(const std::vector<std::string>& args) {
                 data.notes.size(), zoom);
   } else {
     std::printf("%s: %dx%d pixels, %zu note symbols at zoom %ld\n", output.c_str(),
-                extent.width() * static_cast<int>(scale), extent.height() * static_cast<int>(scale),
-                data.notes.size(), zoom);
+                extent.width() * static_cast<int>(scale), extent.height() * static_cast<int>(scale), data.notes.size(),
+                zoom);
   }
   return kExitOk;
 }
