@@ -21,6 +21,9 @@ set(NV_THREADED_TEST_PROGRAMS
   notara_doc_thread_tests
   notara_window_tests
   notara_midi_import_tests
+  notara_ringtone_edits_tests
+  notara_ringtone_window_tests
+  notara_print_tests
   setora_window_tests
   dinova_tests
 )
