@@ -10,7 +10,9 @@
 
 # Programs whose code under test runs on more than one thread: kernel objects
 # and wave output, playback, the bell object, the request threads, and the
-# programs' windows with their document and device threads.
+# programs' windows with their document and device threads. The printing
+# tests stay out: Qt's print dialog starts the print system's helper with
+# fork from a threaded process, which ThreadSanitizer cannot follow.
 set(NV_THREADED_TEST_PROGRAMS
   platform_kernel_tests
   sound_waveout_test
@@ -23,7 +25,6 @@ set(NV_THREADED_TEST_PROGRAMS
   notara_midi_import_tests
   notara_ringtone_edits_tests
   notara_ringtone_window_tests
-  notara_print_tests
   setora_window_tests
   dinova_tests
 )
