@@ -12,6 +12,7 @@
 
 #include "CCommandStatesU.h"
 #include "MelodyDocClient.h"
+#include "NotaraMenus.h"
 #include "platform/Types.h"
 
 class CAppPathU;
@@ -31,7 +32,7 @@ class CMainWindow : public QMainWindow {
 
  public:
   // Rows of the command-state table, the closing row included.
-  static constexpr std::size_t kCommandRows = 21;
+  static constexpr std::size_t kCommandRows = NotaraMenus::kCommandRows;
 
   // The window is built with its menu, tool bar and status bar ("Готово"),
   // placed as settings say, but not shown; the view comes with CreateView
