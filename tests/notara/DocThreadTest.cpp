@@ -9,6 +9,7 @@
 
 #include "CDocThread.h"
 #include "DocMessages.h"
+#include "MelFileWriter.h"
 #include "SonvoxTestSupport.h"
 #include "common/CStringU.h"
 #include "platform/CodePage.h"
@@ -16,34 +17,8 @@
 
 namespace {
 
-struct Note {
-  BYTE pitch;
-  BYTE duration;
-  BYTE flags;
-  bool operator==(const Note&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Note& n) {
-  return out << "{" << int(n.pitch) << "," << int(n.duration) << "," << int(n.flags) << "}";
-}
-
-void WriteMel(const std::string& path, const std::string& ansiName, const std::vector<Note>& notes) {
-  std::ofstream out(path, std::ios::binary);
-  const auto count = static_cast<int32_t>(notes.size());
-  out.write(
-      "\x05"
-      "EM2.0",
-      6);
-  out.write(reinterpret_cast<const char*>(&count), 4);
-  out.put(static_cast<char>(ansiName.size()));
-  out << ansiName;
-  out.write(reinterpret_cast<const char*>(&count), 4);
-  for (const Note& n : notes) {
-    out.put(static_cast<char>(n.pitch));
-    out.put(static_cast<char>(n.duration));
-    out.put(static_cast<char>(n.flags));
-  }
-}
+using Note = notaratest::MelNote;
+using notaratest::WriteMel;
 
 class DocThreadTest : public testing::Test {
  protected:
@@ -65,7 +40,7 @@ class DocThreadTest : public testing::Test {
   // Opens a file holding exactly these notes: undo pool empty, not modified.
   void Load(const std::vector<Note>& notes) {
     const std::string path = dir_.file("load.mel");
-    WriteMel(path, "m", notes);
+    WriteMel(path, notes);
     ASSERT_EQ(1, Open(path));
   }
   LONG Get(UINT message) {

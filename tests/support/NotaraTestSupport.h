@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "MelFileWriter.h"
 #include "SonvoxTestSupport.h"
 #include "TempDir.h"
 #include "UserDialogs.h"
@@ -25,25 +26,6 @@
 namespace notaratest {
 
 using nvtest::PrepareSonvox;
-
-// One note symbol of a melody file: pitch, duration and flags.
-struct MelNote {
-  BYTE pitch, duration, flags;
-};
-
-// A melody file named "m" holding notes.
-inline void WriteMel(const std::string& path, const std::vector<MelNote>& notes) {
-  std::ofstream out(path, std::ios::binary);
-  const auto count = static_cast<int32_t>(notes.size());
-  out.write(
-      "\x05"
-      "EM2.0",
-      6);
-  out.write(reinterpret_cast<const char*>(&count), 4);
-  out.write("\x01m", 2);
-  out.write(reinterpret_cast<const char*>(&count), 4);
-  for (const MelNote& n : notes) out << n.pitch << n.duration << n.flags;
-}
 
 // Answers message boxes and file dialogs from queues and records what was asked.
 class ScriptedDialogs : public UserDialogs {
