@@ -20,6 +20,11 @@ void RealClock::Delay(DWORD microseconds) {
   }
 }
 
+void RealClock::WaitUntil(LONGLONG counter) {
+  while (Counter() < counter) {
+  }
+}
+
 time_t RealClock::CalendarSeconds() {
   return std::time(nullptr);
 }

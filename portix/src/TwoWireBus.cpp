@@ -10,25 +10,37 @@ TransferResult Failure(DWORD error, DWORD count) {
   return {false, error, count};
 }
 
+
+LONGLONG Ticks(BusClock& clock, DWORD microseconds) {
+  return LONGLONG{microseconds} * clock.Frequency() / 1'000'000 + 1;
+}
+
 }  // namespace
+
+TwoWireBus::TwoWireBus(Lines& lines, BusClock& clock)
+    : lines_(lines), clock_(clock), settleTicks_(Ticks(clock, 1)), holdTicks_(Ticks(clock, 4)) {}
 
 BusResult TwoWireBus::Drive(BYTE bit, bool pullLow) {
   BYTE data = 0;
   if (!lines_.ReadData(&data)) return BusResult::kPortFault;
   data = pullLow ? static_cast<BYTE>(data | bit) : static_cast<BYTE>(data & ~bit);
+  AwaitDue();
   if (!lines_.WriteData(data)) return BusResult::kPortFault;
-  clock_.Delay(1);
+  // The line has changed by the time the write returns: the chain starts here.
+  due_ = clock_.Counter() + settleTicks_;
   return BusResult::kOk;
 }
 
 BusResult TwoWireBus::ClockHigh() {
   if (const BusResult result = Drive(kClockOut, false); result != BusResult::kOk) return result;
+  AwaitDue();
   BYTE status = 0;
   if (!lines_.ReadStatus(&status)) return BusResult::kPortFault;
   return (status & kClockHigh) ? BusResult::kOk : BusResult::kClockStuck;
 }
 
 BusResult TwoWireBus::DataIsLow(bool* low) {
+  AwaitDue();
   BYTE status = 0;
   if (!lines_.ReadStatus(&status)) return BusResult::kPortFault;
   *low = (status & kDataLow) != 0;
@@ -134,6 +146,14 @@ BusResult TwoWireBus::ReceiveByte(BYTE* value, bool final) {
 }
 
 TransferResult TwoWireBus::Transfer(DWORD code, const BYTE* input, DWORD inputLength, BYTE* output,
+                                    DWORD outputLength) {
+  const TransferResult result = Transact(code, input, inputLength, output, outputLength);
+  // The lines have settled and held before the port is left to anybody else.
+  AwaitDue();
+  return result;
+}
+
+TransferResult TwoWireBus::Transact(DWORD code, const BYTE* input, DWORD inputLength, BYTE* output,
                                     DWORD outputLength) {
   if (!input || inputLength < 2) return Failure(ERROR_INVALID_PARAMETER, 0);
 

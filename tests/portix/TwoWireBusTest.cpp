@@ -1,9 +1,13 @@
 // The bus transaction at the level of lines and results: every result and
 // last error, the bus state a transaction leaves, the select retry and the
-// stuck-clock limit, all in simulated time.
+// stuck-clock limit, all in simulated time; and the waits before each line
+// change and status read with the real clock.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "BusFixture.h"
+#include "portix/RealClock.h"
 
 namespace {
 
@@ -139,6 +143,71 @@ TEST(TwoWireBus, LineFaultsEndTheTransferAsDeviceErrors) {
     EXPECT_EQ(f.Write(0xA0, {0}).lastError, kIoDevice);
     EXPECT_LT(f.MillisecondsSince(0), 1.0);  // the start condition fails at once
   }
+}
+
+// The port as the bus uses it, with the clock's count at each access.
+class TimedLines final : public portix::Lines {
+ public:
+  TimedLines(portix::Lines& inner, portix::BusClock& clock) : inner_(inner), clock_(clock) {}
+  bool ReadData(BYTE* value) override { return inner_.ReadData(value); }
+  bool WriteData(BYTE value) override {
+    const bool ok = inner_.WriteData(value);
+    accesses.push_back({true, clock_.Counter()});
+    return ok;
+  }
+  bool ReadStatus(BYTE* value) override {
+    accesses.push_back({false, clock_.Counter()});
+    return inner_.ReadStatus(value);
+  }
+  struct Access {
+    bool write;
+    LONGLONG at;
+  };
+  std::vector<Access> accesses;
+
+ private:
+  portix::Lines& inner_;
+  portix::BusClock& clock_;
+};
+
+TEST(TwoWireBus, LinesSettleBeforeEveryReadAndHoldBeforeEveryChangeInRealTime) {
+  portix::RealClock clock;
+  nvtest::TempDir dir;
+  std::string error;
+  auto memory = portix::EepromModel::Open(dir.file("t.bin"), 32768, clock, &error);
+  ASSERT_TRUE(memory) << error;
+  memory->CheckTiming(true);
+  portix::SimulatedLines lines(memory.get());
+  TimedLines timed(lines, clock);
+  portix::TwoWireBus bus(timed, clock);
+
+  const BYTE address[] = {0xA0, 0, 0x01, 0x00};
+  const BYTE read[] = {0xA1, 1};
+  BYTE out[4] = {};
+  // No status is read sooner than 1 us after the last change, no line
+  // changes sooner than 1 us after the one before, and a transfer returns
+  // only once its last change has settled (with or without a stop). The
+  // memory's own checks see every clock and start/stop hold of 4 us or more.
+  LONGLONG lastWrite = -1;
+  auto check = [&](const char* what) {
+    const LONGLONG returned = clock.Counter();
+    for (size_t i = 0; i < timed.accesses.size(); ++i) {
+      const auto& access = timed.accesses[i];
+      if (lastWrite >= 0) {
+        ASSERT_GT(access.at - lastWrite, 1000) << what << ", access " << i;
+      }
+      if (access.write) lastWrite = access.at;
+    }
+    timed.accesses.clear();
+    EXPECT_GT(returned - lastWrite, 1000) << what;
+  };
+  for (int round = 0; round < 3; ++round) {
+    ASSERT_TRUE(bus.Transfer(IOCTL_BUS_WRITE, address, sizeof address, nullptr, 0).ok);
+    check("address, no stop");
+    ASSERT_TRUE(bus.Transfer(IOCTL_BUS_READ, read, sizeof read, out, sizeof out).ok);
+    check("read, stop");
+  }
+  EXPECT_EQ(memory->timingViolations(), 0u);
 }
 
 }  // namespace

@@ -16,6 +16,8 @@ class BusClock {
   virtual LONGLONG Frequency() = 0;
   // Returns after more than n microseconds (plus one count) have passed.
   virtual void Delay(DWORD microseconds) = 0;
+  // Returns once Counter() has reached `counter` (at once when it has).
+  virtual void WaitUntil(LONGLONG counter) = 0;
   virtual time_t CalendarSeconds() = 0;
 };
 

@@ -6,6 +6,14 @@
 // reads back what the bus makes of it. Each line helper changes one line
 // and lets it settle for 1 us; Hold() keeps the levels for 4 us, so a bit
 // takes at least 11 us of waiting.
+//
+// The waits after a line change form one chain counted from the moment the
+// change was written, and the bus waits for the chain's end only right
+// before it next reads the status or changes a line (and before a transfer
+// returns). So the work in between (status reads, the retry bookkeeping,
+// the return from a wait) falls inside the waits instead of lengthening
+// each bit, while every level still stands for at least the full time after
+// the change that set it.
 #pragma once
 
 #include "platform/Types.h"
@@ -33,7 +41,7 @@ enum class BusResult {
 class TwoWireBus {
  public:
   // Both must outlive the bus.
-  TwoWireBus(Lines& lines, BusClock& clock) : lines_(lines), clock_(clock) {}
+  TwoWireBus(Lines& lines, BusClock& clock);
 
   // One transaction as DeviceControlIO describes it.
   TransferResult Transfer(DWORD code, const BYTE* input, DWORD inputLength, BYTE* output, DWORD outputLength);
@@ -60,13 +68,18 @@ class TwoWireBus {
   BusResult DataLow() { return Drive(kDataOut, true); }
   BusResult ClockHigh();
   BusResult ClockLow() { return Drive(kClockOut, true); }
-  // Keeps the lines as they are for 4 us.
-  void Hold() { clock_.Delay(4); }
+  // Keeps the lines as they are for 4 us more.
+  void Hold() { due_ += holdTicks_; }
+  // Returns once the chain of waits since the last change has run out.
+  void AwaitDue() { clock_.WaitUntil(due_); }
   // Reads the data line as the bus shows it now.
   BusResult DataIsLow(bool* low);
 
-  // Reads the data register, sets or clears one bit, writes it back, waits 1 us.
+  // Reads the data register, sets or clears one bit, writes it back once the
+  // waits before have run out; then 1 us to settle, counted from the write.
   BusResult Drive(BYTE bit, bool pullLow);
+  // Transfer without the final wait.
+  TransferResult Transact(DWORD code, const BYTE* input, DWORD inputLength, BYTE* output, DWORD outputLength);
   // Repeats a primitive that failed with kClockStuck until it succeeds or
   // the calendar clock has moved on by more than kStuckClockSeconds.
   template <typename Step>
@@ -74,6 +87,10 @@ class TwoWireBus {
 
   Lines& lines_;
   BusClock& clock_;
+  // Counts of 1 us and 4 us, each with the one extra count of a delay.
+  const LONGLONG settleTicks_;
+  const LONGLONG holdTicks_;
+  LONGLONG due_ = 0;  // end of the current chain of waits
 };
 
 }  // namespace portix

@@ -14,6 +14,9 @@ class VirtualClock final : public BusClock {
   LONGLONG Counter() override { return now_; }
   LONGLONG Frequency() override { return 1'000'000'000; }
   void Delay(DWORD microseconds) override { now_ += LONGLONG{microseconds} * 1000 + 1; }
+  void WaitUntil(LONGLONG counter) override {
+    if (now_ < counter) now_ = counter;
+  }
   time_t CalendarSeconds() override { return static_cast<time_t>(now_ / 1'000'000'000); }
   // Moves time on without bus activity (a pause of the caller).
   void Advance(DWORD microseconds) { now_ += LONGLONG{microseconds} * 1000; }
