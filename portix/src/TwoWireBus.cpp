@@ -10,7 +10,6 @@ TransferResult Failure(DWORD error, DWORD count) {
   return {false, error, count};
 }
 
-
 LONGLONG Ticks(BusClock& clock, DWORD microseconds) {
   return LONGLONG{microseconds} * clock.Frequency() / 1'000'000 + 1;
 }
@@ -48,10 +47,9 @@ BusResult TwoWireBus::DataIsLow(bool* low) {
 }
 
 // Runs the steps in order and returns the first result that is not kOk.
-#define NV_BUS_STEP(step)                                  \
-  do {                                                     \
-    if (const BusResult r_ = (step); r_ != BusResult::kOk) \
-      return r_;                                           \
+#define NV_BUS_STEP(step)                                             \
+  do {                                                                \
+    if (const BusResult r_ = (step); r_ != BusResult::kOk) return r_; \
   } while (false)
 
 BusResult TwoWireBus::Start() {

@@ -103,8 +103,8 @@ class EepromModel final : public BusDevice {
   bool checkTiming_ = false;
   size_t timingViolations_ = 0;
   LONGLONG clockChanged_ = -1;  // counter at the last clock edge; -1 before the first
-  LONGLONG startAt_ = -1;      // counter at the last start condition
-  LONGLONG stopAt_ = -1;       // counter at the last stop condition
+  LONGLONG startAt_ = -1;       // counter at the last start condition
+  LONGLONG stopAt_ = -1;        // counter at the last stop condition
   LONGLONG clockRoseAt_ = -1;
 
   Phase phase_ = Phase::kIdle;

@@ -4,10 +4,10 @@
 namespace portix {
 
 enum class PortLock {
-  kHeld,    // the port is ours until it is unlocked
-  kBusy,    // another program (or another bell object) has it now
-  kFailed,  // the port cannot be opened or claimed at all
-  kRefused, // the port must not be written: a kernel driver holds the device's address
+  kHeld,     // the port is ours until it is unlocked
+  kBusy,     // another program (or another bell object) has it now
+  kFailed,   // the port cannot be opened or claimed at all
+  kRefused,  // the port must not be written: a kernel driver holds the device's address
 };
 
 }  // namespace portix
