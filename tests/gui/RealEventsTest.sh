@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# The melody editor and the set editor driven as a user drives them: real key
-# presses and mouse clicks through an X server, files on disk checked after
-# each flow. Permission cases run the programs as "nobody", since root may
-# write anywhere.
+# The melody editor, the set editor and the doorbell programmer driven as a
+# user drives them: real key presses and mouse clicks through an X server,
+# files on disk and the virtual doorbell checked after each flow. Permission
+# cases run the programs as "nobody", since root may write anywhere.
 #
 #   RealEventsTest.sh BIN_DIR [SCREENSHOT_DIR]
 #
@@ -313,8 +313,70 @@ flow_setora() {
   failed_opens_then_save "$setora" "$main" "$d/set.sto" "$d/set.orig" "$d/cut.sto" "$d/pipe.sto"
 }
 
+# --- Doorbell programmer ------------------------------------------------
+
+dinova="Программа звонок v2.1 — виртуальный звонок bell.bin"
+bell_question="Звонок v2.1"
+
+# Whether the device buttons of the programmer window are enabled: the
+# selection-mode button, which never takes the focus here, shows its icon in
+# colour then and greyed while the status is unknown or a flow runs.
+device_buttons_enabled() {
+  local saturation
+  saturation=$(import -display "$DISPLAY" -window "$1" png:- 2>/dev/null |
+    convert - +repage -crop 40x40+231+232 +repage -colorspace HSL -channel G -separate -format '%[fx:mean]' info:) ||
+    return 1
+  awk -v s="$saturation" 'BEGIN { exit !(s > 0.02) }'
+}
+
+# The notes of a set as nvtool lists them, without the melodies' names (the
+# doorbell keeps none).
+set_notes() { "$bin/nvtool" info "$1" | grep -v '^Melody '; }
+
+flow_dinova() {
+  note "Dinova: status, a set written, read back into a file and cleared; the doorbell checked from outside"
+  local d="$work/dinova" main
+  mkdir -p "$d"
+  melody "$d/a.mel" 2
+  melody "$d/b.mel" 3
+  "$bin/nvtool" set create "$d/set.sto" "$d/a.mel" "$d/b.mel" >/dev/null || fail "nvtool set create"
+  cat >>"$work/config-root/N&V/registry/HKEY_CURRENT_USER.reg" <<REG
+
+[HKEY_CURRENT_USER\Software\N&V\Chimox]
+"Port"="virtual:$d/bell.bin?size=32768"
+REG
+
+  start root dinova
+  main=$(window "$dinova")
+  device_buttons_enabled "$main" && fail "device buttons enabled before the status is known"
+  # "Обновить" has the focus; every flow gives the focus back to its button.
+  keys "$main" space
+  until_true "the status was not read" device_buttons_enabled "$main"
+  keys "$main" Tab space  # "Записать набор"
+  choose_file "$(window Открыть)" "$d/set.sto"
+  keys "$(window "Установка режима выбора мелодии")" Return
+  gone "Установка режима выбора мелодии"
+  until_true "the set was not written" device_buttons_enabled "$main"
+  shot "dinova-set-written"
+  keys "$main" Tab Tab space  # "Считать набор"
+  choose_file "$(window "Сохранить как")" "$d/back.sto"
+  until_true "the set was not read back" device_buttons_enabled "$main"
+  [ "$(set_notes "$d/back.sto")" = "$(set_notes "$d/set.sto")" ] ||
+    fail "the set read back differs: $(set_notes "$d/back.sto")"
+  keys "$main" Tab space  # "Очистить"
+  keys "$(window "$bell_question")" Return
+  gone "$bell_question"
+  until_true "the doorbell was not cleared" device_buttons_enabled "$main"
+  # "Выход", at the right end of the button row.
+  xdo mousemove --window "$main" 495 252 click 1 || fail "xdotool could not click"
+  wait_exit
+  "$bin/nvtool" bell --port "virtual:$d/bell.bin" status | grep -qx "Количество мелодий - 0" ||
+    fail "the doorbell still holds melodies"
+}
+
 flows=(flow_failed_open_keeps_the_document flow_pipe_at_start_up flow_failed_save_as_keeps_the_name
-       flow_saves_keep_the_users_files flow_keypad_zoom flow_play_to_the_end flow_ring_tone_text flow_setora)
+       flow_saves_keep_the_users_files flow_keypad_zoom flow_play_to_the_end flow_ring_tone_text flow_setora
+       flow_dinova)
 if [ -n "${NV_XTEST_ONLY:-}" ]; then flows=("$NV_XTEST_ONLY"); fi
 for flow in "${flows[@]}"; do
   "$flow"
