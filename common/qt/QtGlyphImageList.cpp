@@ -26,8 +26,11 @@ QSize CellOf(QtGlyphImageList::Kind kind, LONG scale, double ratio) {
 }  // namespace
 
 QtGlyphImageList::QtGlyphImageList(Kind kind, COLORREF ink, LONG scale, double ratio, const MusicFont* font)
-    : ImageList(CellOf(kind, scale, ratio).width(), CellOf(kind, scale, ratio).height(), RatioOf(ratio)) {
-  const MusicGlyphs glyphs(scale, font);
+    : ImageList(CellOf(kind, scale, ratio).width(), CellOf(kind, scale, ratio).height(), RatioOf(ratio)),
+      kind_(kind),
+      ink_(ink),
+      glyphs_(scale, font) {
+  const MusicGlyphs& glyphs = glyphs_;
   const SIZE cell = GetIconSize();
   const int count = kind == Kind::Notes ? MusicGlyphs::kNoteGlyphCount : MusicGlyphs::kStaffGlyphCount;
   for (int i = 0; i < count; ++i) {
@@ -50,4 +53,23 @@ QtGlyphImageList::QtGlyphImageList(Kind kind, COLORREF ink, LONG scale, double r
     }
     Add(std::move(pixels));
   }
+}
+
+bool QtGlyphImageList::PaintShapes(QPainter& painter, int index, QPoint at) const {
+  if (index < 0 || index >= GetImageCount()) return false;
+  const QSize cell = kind_ == Kind::Notes ? glyphs_.NoteCell() : glyphs_.StaffCell();
+  painter.save();
+  painter.translate(at);
+  // The pictures end at their cell's edges; so do the shapes.
+  painter.setClipRect(QRect(QPoint(0, 0), cell), Qt::IntersectClip);
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(QtDrawSurface::ToQColor(ink_));
+  if (kind_ == Kind::Notes) {
+    glyphs_.PaintNoteGlyph(painter, index);
+  } else {
+    glyphs_.PaintStaffGlyph(painter, index);
+  }
+  painter.restore();
+  return true;
 }

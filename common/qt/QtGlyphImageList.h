@@ -16,10 +16,18 @@
 // that many times larger (ratio 2: 42 by 62 pictures for a 21 by 31 cell) and
 // the list says so, so that a surface on an image of that ratio puts one
 // picture pixel on each device pixel.
+//
+// Paper, vector files and print previews need no pixels: the list paints the
+// same glyphs there as shapes (PaintShapes), sharp at any resolution.
 #pragma once
 
+#include <QPoint>
+
 #include "MusicFont.h"
+#include "MusicGlyphs.h"
 #include "platform/DrawSurface.h"
+
+class QPainter;
 
 class QtGlyphImageList : public ImageList {
  public:
@@ -27,6 +35,17 @@ class QtGlyphImageList : public ImageList {
 
   // scale in percent (values below 1 are taken as 1); ink as 0x00BBGGRR;
   // ratio device pixels per pixel (below 1 taken as 1); font null for our
-  // own glyph drawings, else it must outlive the construction.
+  // own glyph drawings, else it must outlive the list.
   QtGlyphImageList(Kind kind, COLORREF ink, LONG scale, double ratio = 1.0, const MusicFont* font = nullptr);
+
+  // Paints picture index as the shapes it was drawn from, its cell's top
+  // left corner at `at` in painter's coordinates and clipped to the cell, in
+  // the list's ink. The painter's state is as before afterwards. False (and
+  // nothing painted) for an index the list does not hold.
+  bool PaintShapes(QPainter& painter, int index, QPoint at) const;
+
+ private:
+  Kind kind_;
+  COLORREF ink_;
+  MusicGlyphs glyphs_;
 };

@@ -1,7 +1,7 @@
 // The staff on paper and in vector files. A hidden staff view of its own
-// serves the drawing, at a zoom of its own (glyph pictures sharper than on
-// screen) with the caller's colours and name font, over the same document
-// thread as the editor's view: the pages show what the screen shows.
+// serves the drawing, at a zoom of its own with the caller's colours and name
+// font, over the same document thread as the editor's view: the pages show
+// what the screen shows, the glyphs as shapes rather than pictures.
 //
 //   StaffPaper paper(doc, settings);
 //   if (paper.Init()) pages = paper.PaintPages(printer);

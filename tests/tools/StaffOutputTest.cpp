@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QStringList>
@@ -95,8 +96,12 @@ TEST_F(StaffOutputTest, SvgIsThePngsPictureInVectors) {
   const int red = RedPixels(raster);
   EXPECT_GT(red, 500);
   EXPECT_NEAR(red, RedPixels(vector), red / 5);
-  // The title is text, so any reader finds it.
+  // The title is text, so any reader finds it; the glyphs are shapes, not
+  // embedded pictures, so they stay sharp when the picture is enlarged.
   EXPECT_TRUE(Program("grep", {"-c", "Картинка", QFile("s.svg")}).toInt() > 0);
+  ::QFile svg(QFile("s.svg"));
+  ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
+  EXPECT_FALSE(svg.readAll().contains("<image"));
 }
 
 TEST_F(StaffOutputTest, PdfHasA4PagesBrokenBetweenRowsInsideTheMargins) {
@@ -121,6 +126,9 @@ TEST_F(StaffOutputTest, PdfHasA4PagesBrokenBetweenRowsInsideTheMargins) {
     EXPECT_TRUE(info.contains(QStringLiteral("Pages:           %1\n").arg(c.pages))) << c.output << info.toStdString();
     EXPECT_TRUE(info.contains("595 x 842 pts (A4)")) << info.toStdString();
     EXPECT_TRUE(info.contains(QString::fromUtf8("Длинная мелодия"))) << info.toStdString();
+    // Notes, rests and clefs are drawn as shapes: the pages hold no pictures
+    // (the listing is its two heading lines).
+    EXPECT_EQ(2, Program("pdfimages", {"-list", QFile(c.output)}).count('\n')) << c.output;
 
     // 30 dots an inch: the 15 mm margins are 17 dots; 12 of them must stay white.
     const QString prefix = QFile(std::string(c.output) + "-page");
