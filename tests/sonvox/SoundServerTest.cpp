@@ -144,14 +144,21 @@ TEST_F(SoundServerTest, MelodiesSoundAsRendered) {
   };
   for (const auto& symbols : {scale, mixed}) {
     const std::vector<SoundRun> expected = soundtest::SoundRuns(Rendering(symbols), kMinQuiet);
-    // A second hearing when the first does not match: on a machine far
-    // busier than its cores the recorder itself now and then misses a cycle
-    // of the graph. A fault of playback (gaps, cut notes) shows in both.
-    std::string first = Mismatch(expected, soundtest::SoundRuns(PlayAndRecord(symbols), kMinQuiet));
-    if (first.empty()) continue;
-    const std::string second = Mismatch(expected, soundtest::SoundRuns(PlayAndRecord(symbols), kMinQuiet));
-    RecordProperty(symbols.size() == scale.size() ? "scale_first_hearing" : "mixed_first_hearing", first);
-    EXPECT_EQ(second, "") << "first hearing: " << first;
+    // Up to three hearings: now and then the recorder misses a cycle of the
+    // graph, on a busy machine more often (a cycle's worth of the recording
+    // is lost: a note comes out 10.7 ms short, or split by silence with what
+    // follows coming earlier, not later). A fault of playback (gaps, cut
+    // notes) shows in every hearing.
+    const std::string melody = symbols.size() == scale.size() ? "scale" : "mixed";
+    std::string earlier;
+    std::string mismatch;
+    for (int hearing = 1; hearing <= 3; ++hearing) {
+      mismatch = Mismatch(expected, soundtest::SoundRuns(PlayAndRecord(symbols), kMinQuiet));
+      if (mismatch.empty()) break;
+      RecordProperty(melody + "_hearing_" + std::to_string(hearing), mismatch);
+      earlier += "\nhearing " + std::to_string(hearing) + ": " + mismatch;
+    }
+    EXPECT_EQ(mismatch, "") << melody << earlier;
   }
 }
 
