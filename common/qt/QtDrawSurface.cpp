@@ -151,26 +151,22 @@ BOOL QtDrawSurface::DrawImage(HIMAGELIST list, int index, int x, int y, UINT sty
   if (bits == nullptr) return FALSE;
   const SIZE size = list->GetIconSize();
   if (size.cx <= 0 || size.cy <= 0) return TRUE;
+  const double ratio = list->PixelRatio();
+  if ((style & ILD_TRANSPARENT) == 0 && list->GetBkColor() != CLR_NONE) {
+    painter_.fillRect(QRectF(x, y, size.cx / ratio, size.cy / ratio), ToQColor(list->GetBkColor()));
+  }
   // Paper, vector files and print previews take staff glyphs as the shapes
   // they were drawn from: sharp at the printer's resolution, and text-like
   // in size rather than a picture per glyph.
   const auto* glyphs = dynamic_cast<const QtGlyphImageList*>(list);
   if (glyphs != nullptr && painter_.paintEngine() != nullptr &&
       painter_.paintEngine()->type() != QPaintEngine::Raster) {
-    if ((style & ILD_TRANSPARENT) == 0 && list->GetBkColor() != CLR_NONE) {
-      const double ratio = list->PixelRatio();
-      painter_.fillRect(QRectF(x, y, size.cx / ratio, size.cy / ratio), ToQColor(list->GetBkColor()));
-    }
     return glyphs->PaintShapes(painter_, index, QPoint(x, y)) ? TRUE : FALSE;
   }
   // The list's pixels are wrapped, not copied: premultiplied 0xAARRGGBB words.
   QImage picture(reinterpret_cast<const uchar*>(bits), size.cx, size.cy, size.cx * 4,
                  QImage::Format_ARGB32_Premultiplied);
-  const double ratio = list->PixelRatio();
   if (ratio != 1.0) picture.setDevicePixelRatio(ratio);
-  if ((style & ILD_TRANSPARENT) == 0 && list->GetBkColor() != CLR_NONE) {
-    painter_.fillRect(QRectF(x, y, size.cx / ratio, size.cy / ratio), ToQColor(list->GetBkColor()));
-  }
   // A borrowed painter may record rather than paint (a print preview keeps
   // its pages as pictures and plays them later), so there the picture gets
   // pixels of its own.

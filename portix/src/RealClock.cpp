@@ -13,13 +13,6 @@ LONGLONG RealClock::Counter() {
   return LONGLONG{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
 }
 
-void RealClock::Delay(DWORD microseconds) {
-  const LONGLONG start = Counter();
-  const LONGLONG ticks = LONGLONG{microseconds} * Frequency() / 1'000'000 + 1;
-  while (Counter() - start <= ticks) {
-  }
-}
-
 void RealClock::WaitUntil(LONGLONG counter) {
   while (Counter() < counter) {
   }

@@ -10,14 +10,10 @@ TransferResult Failure(DWORD error, DWORD count) {
   return {false, error, count};
 }
 
-LONGLONG Ticks(BusClock& clock, DWORD microseconds) {
-  return LONGLONG{microseconds} * clock.Frequency() / 1'000'000 + 1;
-}
-
 }  // namespace
 
 TwoWireBus::TwoWireBus(Lines& lines, BusClock& clock)
-    : lines_(lines), clock_(clock), settleTicks_(Ticks(clock, 1)), holdTicks_(Ticks(clock, 4)) {}
+    : lines_(lines), clock_(clock), settleTicks_(clock.Ticks(1)), holdTicks_(clock.Ticks(4)) {}
 
 BusResult TwoWireBus::Drive(BYTE bit, bool pullLow) {
   BYTE data = 0;
@@ -159,7 +155,7 @@ TransferResult TwoWireBus::Transact(DWORD code, const BYTE* input, DWORD inputLe
   // again, each time after a fresh start condition, for up to one second
   // (unless the caller only asks whether something answers).
   const bool selectOnce = input[1] == BUS_STOP_SELECT_ONCE;
-  const LONGLONG deadline = clock_.Counter() + clock_.Frequency() + 1;
+  const LONGLONG deadline = clock_.Counter() + clock_.Ticks(1'000'000);
   if (Start() != BusResult::kOk) return Failure(ERROR_IO_DEVICE, 0);
   for (;;) {
     const BusResult result = SendByte(input[0]);

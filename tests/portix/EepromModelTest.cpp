@@ -110,7 +110,6 @@ class HastyClock final : public portix::BusClock {
  public:
   LONGLONG Counter() override { return inner_.Counter(); }
   LONGLONG Frequency() override { return inner_.Frequency(); }
-  void Delay(DWORD microseconds) override { inner_.Delay(std::min<DWORD>(microseconds, 1)); }
   void WaitUntil(LONGLONG counter) override { inner_.WaitUntil(std::min(counter, inner_.Counter() + 1001)); }
   time_t CalendarSeconds() override { return inner_.CalendarSeconds(); }
   portix::VirtualClock inner_;

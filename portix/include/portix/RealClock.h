@@ -12,7 +12,6 @@ class RealClock final : public BusClock {
  public:
   LONGLONG Counter() override;
   LONGLONG Frequency() override { return 1'000'000'000; }
-  void Delay(DWORD microseconds) override;
   void WaitUntil(LONGLONG counter) override;
   time_t CalendarSeconds() override;
 };

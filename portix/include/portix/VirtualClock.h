@@ -13,7 +13,6 @@ class VirtualClock final : public BusClock {
   // Counts are nanoseconds.
   LONGLONG Counter() override { return now_; }
   LONGLONG Frequency() override { return 1'000'000'000; }
-  void Delay(DWORD microseconds) override { now_ += LONGLONG{microseconds} * 1000 + 1; }
   void WaitUntil(LONGLONG counter) override {
     if (now_ < counter) now_ = counter;
   }
